@@ -1,0 +1,81 @@
+#include "commands/Numbers.h"
+
+#include "app/RunTimeError.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace roteka {
+
+namespace {
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
+double leadingNumber(QStringView text) {
+    QByteArray number;
+    bool seenSign = false;
+    bool seenDigit = false;
+    bool seenPoint = false;
+    for (const QChar c : text) {
+        if (isBlank(c))
+            continue;
+        if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && !seenSign && !seenDigit &&
+            !seenPoint) {
+            seenSign = true;
+            number.append(static_cast<char>(c.unicode()));
+        } else if (isDigit(c)) {
+            seenSign = true;
+            seenDigit = true;
+            number.append(static_cast<char>(c.unicode()));
+        } else if (c == QLatin1Char('.') && !seenPoint) {
+            seenSign = true;
+            seenPoint = true;
+            number.append('.');
+        } else {
+            break;
+        }
+    }
+    if (!seenDigit)
+        return 0.0;
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+QString numberText(double value) {
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value, 'g', 15);
+}
+
+double roundHalfEven(double value) {
+    const double down = std::floor(value);
+    const double fraction = value - down;
+    if (fraction > 0.5)
+        return down + 1.0;
+    if (fraction < 0.5)
+        return down;
+    return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
+}
+
+qint16 toInt16(QStringView text) {
+    static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    const QString trimmed = text.trimmed().toString();
+    if (!number.match(trimmed).hasMatch())
+        throw RunTimeError(QStringLiteral("\"%1\" is not a number").arg(text));
+    const double rounded = roundHalfEven(trimmed.toDouble());
+    if (!(rounded >= -32768.0 && rounded <= 32767.0))
+        throw RunTimeError(QStringLiteral("\"%1\" is out of range").arg(text));
+    return static_cast<qint16>(rounded);
+}
+
+} // namespace roteka

@@ -1,0 +1,14 @@
+#include "app/QtPlatform.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    roteka::QtPlatform platform;
+    roteka::Form1 form(platform.services());
+    platform.messages.setParent(&form);
+    form.Form_Load();
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,96 @@
+#include "serial/PortNames.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+
+namespace roteka {
+
+namespace {
+
+struct TableRange {
+    const char* prefix;
+    int first;
+};
+
+constexpr int RangeSize = 32;
+constexpr std::array<TableRange, 5> Table{{{"/dev/ttyS", 1},
+                                           {"/dev/ttyUSB", 33},
+                                           {"/dev/ttyACM", 65},
+                                           {"/dev/ttyAMA", 97},
+                                           {"/dev/rfcomm", 129}}};
+
+} // namespace
+
+QString aliasDirectory() {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/roteka/ports");
+}
+
+QString devicePathForPort(int number, const QString& aliasDir) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(aliasDir);
+    return number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
+#else
+    if (number <= 0)
+        return {};
+    const QString alias = aliasDir + QStringLiteral("/COM%1").arg(number);
+    if (QFileInfo(alias).isSymLink())
+        return alias;
+    for (const TableRange& range : Table) {
+        if (number >= range.first && number < range.first + RangeSize)
+            return QString::fromLatin1(range.prefix) + QString::number(number - range.first);
+    }
+    return {};
+#endif
+}
+
+std::optional<int> tablePortNumber(const QString& devicePath) {
+#ifdef Q_OS_WIN
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]*)$"));
+    const auto match = com.match(devicePath);
+    if (match.hasMatch())
+        return match.captured(1).toInt();
+    return std::nullopt;
+#else
+    for (const TableRange& range : Table) {
+        const QString prefix = QString::fromLatin1(range.prefix);
+        if (!devicePath.startsWith(prefix))
+            continue;
+        const QString rest = devicePath.mid(prefix.size());
+        bool ok = false;
+        const int index = rest.toInt(&ok);
+        if (ok && index >= 0 && index < RangeSize && rest == QString::number(index))
+            return range.first + index;
+    }
+    return std::nullopt;
+#endif
+}
+
+QList<PortAlias> listPortAliases(const QString& aliasDir) {
+    static const QRegularExpression name(QStringLiteral("^COM([1-9][0-9]{0,4})$"));
+    QList<PortAlias> aliases;
+    const QFileInfoList entries = QDir(aliasDir).entryInfoList(QDir::System | QDir::Files);
+    for (const QFileInfo& entry : entries) {
+        const auto match = name.match(entry.fileName());
+        if (!match.hasMatch() || !entry.isSymLink())
+            continue;
+        const QString target = entry.canonicalFilePath();
+        if (target.isEmpty())
+            continue;
+        const int number = match.captured(1).toInt();
+        if (number > 32767)
+            continue;
+        aliases.append({number, target});
+    }
+    std::sort(aliases.begin(), aliases.end(),
+              [](const PortAlias& a, const PortAlias& b) { return a.number < b.number; });
+    return aliases;
+}
+
+} // namespace roteka

@@ -1,0 +1,72 @@
+#include "FakePlatform.h"
+
+#include "app/RunTimeError.h"
+#include "serial/LineSettings.h"
+
+#include <QWidget>
+
+namespace roteka::test {
+
+std::optional<QRect> FakePointerPosition::windowRect(const QWidget& widget) {
+    if (failRect)
+        return std::nullopt;
+    if (rect)
+        return rect;
+    return QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size());
+}
+
+void FakeSerialPort::setCommPort(int number) {
+    if (number < 1 || open_)
+        throw RunTimeError(QStringLiteral("invalid port number"));
+    commPort_ = number;
+}
+
+void FakeSerialPort::setSettings(const QString& settings) {
+    if (!parseLineSettings(settings))
+        throw RunTimeError(QStringLiteral("invalid settings"));
+    settings_ = settings;
+}
+
+void FakeSerialPort::setPortOpen(bool open) {
+    if (!open) {
+        open_ = false;
+        return;
+    }
+    if (open_ || !openablePorts.contains(commPort_))
+        throw RunTimeError(QStringLiteral("cannot open"));
+    open_ = true;
+    ++opens;
+}
+
+void FakeSerialPort::output(const QString& text) {
+    if (!open_)
+        throw RunTimeError(QStringLiteral("port closed"));
+    written += text.toLocal8Bit();
+}
+
+QString FakeSerialPort::input() {
+    const qsizetype count = inputLen_ <= 0 ? incoming_.size() : qMin<qsizetype>(inputLen_, incoming_.size());
+    const QString text = QString::fromLatin1(incoming_.left(count));
+    incoming_.remove(0, count);
+    return text;
+}
+
+void FakeSerialPort::feed(const QByteArray& bytes) {
+    incoming_ += bytes;
+    if (rThreshold_ > 0 && incoming_.size() >= rThreshold_)
+        raiseEvent(ReceiveEvent);
+}
+
+void FakeSerialPort::raiseEvent(int commEvent) {
+    commEvent_ = commEvent;
+    emit onComm();
+}
+
+void FakeSerialPort::hangUp() {
+    if (!open_)
+        return;
+    open_ = false;
+    emit deviceLost();
+}
+
+} // namespace roteka::test

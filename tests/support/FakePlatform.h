@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/Form1.h"
+#include "app/MessageBoxes.h"
+#include "app/RunTimeError.h"
+#include "map/PointerPosition.h"
+#include "serial/DeviceCatalogue.h"
+#include "serial/SerialPort.h"
+
+#include <QByteArray>
+#include <QRect>
+#include <QStringList>
+
+#include <optional>
+
+namespace roteka::test {
+
+// Records every message instead of showing it; never blocks.
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    void show(const QString& text) override { shown.append(text); }
+    QStringList shown;
+};
+
+// A device list given by the test; throws when told to.
+class FakeDeviceCatalogue : public DeviceCatalogue {
+public:
+    QStringList serialDeviceNames() override {
+        if (fail)
+            throw RunTimeError(QStringLiteral("device query failed"));
+        return names;
+    }
+    QStringList names;
+    bool fail = false;
+};
+
+// Pointer position and widget rectangle given by the test; the rectangle is the real one
+// unless the test sets it, and can be made to fail.
+class FakePointerPosition : public PointerPosition {
+public:
+    void setClickPosition(std::optional<QPoint> globalPos) override { click = globalPos; }
+    QPoint cursorPos() override { return click.value_or(cursor); }
+    std::optional<QRect> windowRect(const QWidget& widget) override;
+    QPoint cursor;
+    std::optional<QPoint> click;
+    std::optional<QRect> rect;
+    bool failRect = false;
+};
+
+// An in-memory serial port: records what is written, delivers what the test feeds.
+// Acceptable port numbers are those in openablePorts.
+class FakeSerialPort : public SerialPort {
+    Q_OBJECT
+public:
+    void setCommPort(int number) override;
+    int commPort() const override { return commPort_; }
+    void setSettings(const QString& settings) override;
+    QString settings() const override { return settings_; }
+    void setPortOpen(bool open) override;
+    bool portOpen() const override { return open_; }
+    void output(const QString& text) override;
+    int inBufferCount() const override { return static_cast<int>(incoming_.size()); }
+    QString input() override;
+    void setInputLen(int count) override { inputLen_ = count; }
+    int inputLen() const override { return inputLen_; }
+    void setRThreshold(int count) override { rThreshold_ = count; }
+    int rThreshold() const override { return rThreshold_; }
+    int commEvent() const override { return commEvent_; }
+
+    // Test side.
+    void feed(const QByteArray& bytes); // raises the receive event when the threshold is met
+    void raiseEvent(int commEvent);     // any other communication event
+    void hangUp();                      // the device goes away while open
+    QByteArray written;
+    QList<int> openablePorts{3};
+    int opens = 0;
+
+private:
+    int commPort_ = 1;
+    QString settings_ = QStringLiteral("9600,N,8,1");
+    bool open_ = false;
+    QByteArray incoming_;
+    int inputLen_ = 1;
+    int rThreshold_ = 1;
+    int commEvent_ = 0;
+};
+
+// The platform the window sees in tests, all of it fake.
+struct FakePlatform {
+    Platform services() { return {serial, devices, messages, pointer}; }
+    FakeSerialPort serial;
+    FakeDeviceCatalogue devices;
+    RecordingMessageBoxes messages;
+    FakePointerPosition pointer;
+};
+
+} // namespace roteka::test

@@ -15,10 +15,13 @@ namespace roteka {
 void Form1::ListComPorts() {
     QStringList names;
     ignoreErrors([&] { names = devices_.serialDeviceNames(); });
+    const QString shown = Combo1->currentText();
     for (const QString& name : names) {
         if (!name.isEmpty())
             Combo1->addItem(name);
     }
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(shown);
 }
 
 void Form1::Command6_Click() {

@@ -72,7 +72,8 @@ PtyPeer::PtyPeer(const QString& aliasDir, int portNumber) {
 }
 
 PtyPeer::~PtyPeer() {
-    QFile::remove(aliasPath_);
+    if (QFile::symLinkTarget(aliasPath_) == slavePath_)
+        QFile::remove(aliasPath_);
     if (slaveKeeper_ >= 0)
         ::close(slaveKeeper_);
     if (master_ >= 0)

@@ -4,7 +4,16 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace roteka {
 
@@ -39,17 +48,44 @@ QString readSettingsLine(const QString& fileName) {
 }
 
 void writeSettingsLine(const QString& fileName, const QString& line) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RunTimeError(file.errorString());
     const QByteArray bytes = line.toLocal8Bit() + "\r\n";
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw RunTimeError(reason);
+    const QFileInfo target(fileName);
+    if (target.isDir())
+        throw RunTimeError(QStringLiteral("a directory stands in its place"));
+
+    QFile temporary;
+    for (int attempt = 0;; ++attempt) {
+        temporary.setFileName(QStringLiteral("%1/.%2.%3")
+                                  .arg(target.absolutePath(), target.fileName())
+                                  .arg(QRandomGenerator::global()->generate(), 8, 16,
+                                       QLatin1Char('0')));
+        if (temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            break;
+        if (!temporary.exists() || attempt == 8)
+            throw RunTimeError(temporary.errorString());
     }
-    if (!file.commit())
-        throw RunTimeError(file.errorString());
+    const auto discard = [&temporary](const QString& reason) {
+        temporary.close();
+        temporary.remove();
+        throw RunTimeError(reason);
+    };
+    if (temporary.write(bytes) != bytes.size())
+        discard(temporary.errorString());
+#ifdef Q_OS_UNIX
+    if (::fsync(temporary.handle()) != 0)
+        discard(QString::fromLocal8Bit(std::strerror(errno)));
+#endif
+    temporary.close();
+    if (temporary.error() != QFileDevice::NoError)
+        discard(temporary.errorString());
+
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error) {
+        QFile::remove(temporary.fileName());
+        throw RunTimeError(QString::fromLocal8Bit(error.message()));
+    }
 }
 
 } // namespace roteka

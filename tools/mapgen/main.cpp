@@ -1,0 +1,215 @@
+#include "mapgen/icon.h"
+#include "mapgen/maprenderer.h"
+#include "mapgen/topojson.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLocale>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+using namespace roteka::mapgen;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr auto kDefaultData = "data/land-110m.json";
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usageError(const QString& message) {
+    err() << "roteka-mapgen: " << message << "\n"
+          << "Try 'roteka-mapgen --help' for more information.\n";
+    err().flush();
+    return kExitUsage;
+}
+
+int failure(const QString& message) {
+    err() << "roteka-mapgen: " << message << "\n";
+    err().flush();
+    return kExitFailure;
+}
+
+std::optional<double> parseNumber(const QString& text) {
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString defaultDataPath() {
+    if (QFileInfo::exists(QString::fromLatin1(kDefaultData))) {
+        return QString::fromLatin1(kDefaultData);
+    }
+    return QStringLiteral(ROTEKA_MAPGEN_SOURCE_DATA);
+}
+
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform complains about a missing XDG_RUNTIME_DIR, which this tool never uses.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) {
+        return;
+    }
+    defaultHandler(type, context, message);
+}
+
+bool writePng(const QImage& image, const QString& path, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        *error = QStringLiteral("PNG encoding failed");
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    defaultHandler = qInstallMessageHandler(quietHandler);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("roteka-mapgen"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Draws the 200x200 azimuthal equidistant station map (or the application "
+                       "icon) as a PNG file.\n\n"
+                       "Map:  roteka-mapgen --lat 35.68 --lon 139.77 --out map.png\n"
+                       "Icon: roteka-mapgen --icon 32 --out roteka-32.png\n\n"
+                       "Exit status: 0 done, 1 data or output error, 2 bad options."));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this help and exit."));
+    const QCommandLineOption latOption(QStringLiteral("lat"),
+                                       QStringLiteral("Station latitude, degrees, north positive."),
+                                       QStringLiteral("deg"));
+    const QCommandLineOption lonOption(QStringLiteral("lon"),
+                                       QStringLiteral("Station longitude, degrees, east positive."),
+                                       QStringLiteral("deg"));
+    const QCommandLineOption dataOption(
+        QStringLiteral("data"),
+        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: %1").arg(kDefaultData),
+        QStringLiteral("file"));
+    const QCommandLineOption rangeOption(
+        QStringLiteral("range-km"),
+        QStringLiteral("Distance at the map rim. Default: the antipode, %1 km.")
+            .arg(qRound(kAntipodeDistanceKm)),
+        QStringLiteral("km"));
+    const QCommandLineOption ringOption(QStringLiteral("ring-km"),
+                                        QStringLiteral("Range ring spacing. Default: 5000 km."),
+                                        QStringLiteral("km"));
+    const QCommandLineOption iconOption(
+        QStringLiteral("icon"),
+        QStringLiteral("Draw the application icon of this size (%1..%2 px) instead of a map.")
+            .arg(IconPainter::kMinSize)
+            .arg(IconPainter::kMaxSize),
+        QStringLiteral("px"));
+    const QCommandLineOption outOption(QStringLiteral("out"),
+                                       QStringLiteral("PNG file to write (required)."),
+                                       QStringLiteral("file"));
+    parser.addOptions({helpOption, latOption, lonOption, dataOption, rangeOption, ringOption,
+                       iconOption, outOption});
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError(QStringLiteral("unexpected argument '%1'")
+                              .arg(parser.positionalArguments().constFirst()));
+    }
+    if (!parser.isSet(outOption) || parser.value(outOption).isEmpty()) {
+        return usageError(QStringLiteral("--out is required"));
+    }
+    const QString outPath = parser.value(outOption);
+    QString writeError;
+
+    if (parser.isSet(iconOption)) {
+        for (const QCommandLineOption* o :
+             {&latOption, &lonOption, &dataOption, &rangeOption, &ringOption}) {
+            if (parser.isSet(*o)) {
+                return usageError(QStringLiteral("--icon cannot be combined with --%1")
+                                      .arg(o->names().constFirst()));
+            }
+        }
+        bool ok = false;
+        const int size = parser.value(iconOption).trimmed().toInt(&ok);
+        if (!ok || size < IconPainter::kMinSize || size > IconPainter::kMaxSize) {
+            return usageError(QStringLiteral("--icon needs a size from %1 to %2 pixels, not '%3'")
+                                  .arg(IconPainter::kMinSize)
+                                  .arg(IconPainter::kMaxSize)
+                                  .arg(parser.value(iconOption)));
+        }
+        if (!writePng(IconPainter::render(size), outPath, &writeError)) {
+            return failure(QStringLiteral("cannot write %1: %2").arg(outPath, writeError));
+        }
+        return 0;
+    }
+
+    if (!parser.isSet(latOption) || !parser.isSet(lonOption)) {
+        return usageError(QStringLiteral("--lat and --lon are required"));
+    }
+    MapOptions options;
+    struct NumberOption {
+        const QCommandLineOption* option;
+        double* target;
+    };
+    for (const NumberOption& n : {NumberOption{&latOption, &options.station.lat},
+                                  NumberOption{&lonOption, &options.station.lon},
+                                  NumberOption{&rangeOption, &options.rangeKm},
+                                  NumberOption{&ringOption, &options.ringKm}}) {
+        if (!parser.isSet(*n.option)) {
+            continue;
+        }
+        const std::optional<double> value = parseNumber(parser.value(*n.option));
+        if (!value) {
+            return usageError(QStringLiteral("--%1 needs a number, not '%2'")
+                                  .arg(n.option->names().constFirst(), parser.value(*n.option)));
+        }
+        *n.target = *value;
+    }
+    if (const QString problem = MapRenderer::validate(options); !problem.isEmpty()) {
+        return usageError(problem);
+    }
+
+    const QString dataPath =
+        parser.isSet(dataOption) ? parser.value(dataOption) : defaultDataPath();
+    const TopoJsonResult land = TopoJsonDecoder::decodeFile(dataPath, QStringLiteral("land"));
+    if (!land.ok()) {
+        return failure(land.error);
+    }
+    if (land.polygons.empty()) {
+        return failure(QStringLiteral("%1: the \"land\" object holds no polygons").arg(dataPath));
+    }
+    if (!writePng(MapRenderer::render(land.polygons, options), outPath, &writeError)) {
+        return failure(QStringLiteral("cannot write %1: %2").arg(outPath, writeError));
+    }
+    return 0;
+}

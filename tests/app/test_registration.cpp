@@ -52,8 +52,8 @@ struct FakeStart {
 class RegistrationTest : public QObject {
     Q_OBJECT
 private slots:
-    void register_data();
-    void register_();
+    void registration_data();
+    void registration();
     void registerWithoutChangesKeepsRepliesComing();
     void writeFailureIsReported_data();
     void writeFailureIsReported();
@@ -63,7 +63,7 @@ private slots:
     void chosenNumberIsRegistered();
 };
 
-void RegistrationTest::register_data() {
+void RegistrationTest::registration_data() {
     QTest::addColumn<QString>("text1");
     QTest::addColumn<QString>("text2");
     QTest::addColumn<QString>("text5");
@@ -95,7 +95,7 @@ void RegistrationTest::register_data() {
                                       << " ﾎﾟｰﾄ=False" << "0";
 }
 
-void RegistrationTest::register_() {
+void RegistrationTest::registration() {
     QFETCH(QString, text1);
     QFETCH(QString, text2);
     QFETCH(QString, text5);

@@ -7,19 +7,28 @@
 #include <QLabel>
 #include <QPushButton>
 
+// The command channel: the one port test before a send, the write of one command line, the
+// report shown when the port is found closed, and the go-to command built from the
+// last-commanded angle (the caption of Label5).
+
 namespace roteka {
 
 bool Form1::PortIsOpen() const {
     return MSComm1.portOpen();
 }
 
+// The line goes to the serial control as text, in one write. The fixed commands are ASCII; a
+// free command is passed on exactly as typed, whatever characters it holds: the channel neither
+// restricts nor converts them. The serial control turns characters into bytes with the
+// system's 8-bit encoding: UTF-8 on Linux and macOS, the ANSI code page on Windows (Shift_JIS
+// on a Japanese system, where characters outside it become "?").
 void Form1::SendLine(const QString& text) {
     MSComm1.output(text + QStringLiteral("\r\n"));
 }
 
 void Form1::ReportPortClosed(bool resetConnectCaption) {
-    Label1->setText(QString());
-    Label1->setText(Label1->text() + QStringLiteral("port = ") + boolText(MSComm1.portOpen()));
+    Label1->clear();
+    Label1->setText(QStringLiteral("port = ") + boolText(PortIsOpen()));
     if (resetConnectCaption)
         Command6->setText(QStringLiteral("接続"));
 }

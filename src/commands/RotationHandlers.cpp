@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+// The buttons that send: turn left, stop, turn right, the two 15-degree steps and the free
+// command; and the four switch buttons, placeholders that only toggle their own colour.
+
 namespace roteka {
 
 void Form1::Command1_Click() {
@@ -67,12 +70,15 @@ void Form1::Command9_Click() {
     ignoreErrors([this] { SendLine(Text3->text()); });
 }
 
+// A switch is off in the system's button-face colour, as every switch starts, and on in light
+// pink. The pink face is what marks a switch as on, so that a switch whose start colour is not
+// exactly the button face (a style or an inherited palette) still turns pink on the first click.
 void Form1::ToggleSwitch(QPushButton* button) {
-    const QColor buttonFace = QApplication::palette(button).color(QPalette::Button);
     const QColor switchedOn(0xFF, 0xC0, 0xFF);
+    const QColor buttonFace = QApplication::palette(button).color(QPalette::Button);
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button,
-                     palette.color(QPalette::Button) == buttonFace ? switchedOn : buttonFace);
+                     palette.color(QPalette::Button) == switchedOn ? buttonFace : switchedOn);
     button->setPalette(palette);
     messages_.show(QStringLiteral("作成中です。"));
 }

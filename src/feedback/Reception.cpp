@@ -9,15 +9,21 @@
 namespace roteka {
 
 void Form1::MSComm1_OnComm() {
-    if (MSComm1.commEvent() == SerialPort::ReceiveEvent) {
-        while (MSComm1.inBufferCount() != 0) {
+    int event = 0;
+    ignoreErrors([&] { event = MSComm1.commEvent(); });
+    if (event == SerialPort::ReceiveEvent) {
+        for (;;) {
+            int waiting = 0;
+            if (!ignoreErrors([&] { waiting = MSComm1.inBufferCount(); }) || waiting == 0)
+                break;
             if (!ignoreErrors([this] { ReceiveBuffer += MSComm1.input(); }))
                 break;
             if (const auto azimuth = scanStep(ReceiveBuffer))
                 Label4->setCaption(QString::number(*azimuth));
         }
     }
-    if (Label2[5]->text() == QStringLiteral("初期化中") && Label4->text() != QStringLiteral("000")) {
+    if (Label2[5]->text() == QStringLiteral("初期化中") &&
+        Label4->text() != QStringLiteral("000")) {
         Label2[5]->setText(QStringLiteral("設定角度 ＝"));
         Label5->setText(Label4->text());
         DrawTargetPointer();

@@ -17,6 +17,7 @@ void Form1::Picture1_Click() {
         return;
     const double bearing = clickedBearing(pointer.x() - rect->left(), pointer.y() - rect->top());
     const auto target = mapTarget(bearing, Text5->text());
+    // A target beyond 16 bits (absurd offset) is ignored: sending the previous one would be wrong.
     if (!target)
         return;
     Label5->setText(QString::number(*target));

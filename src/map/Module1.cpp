@@ -1,5 +1,7 @@
 #include "map/Module1.h"
 
+#include "app/RunTimeError.h"
+
 #include <cmath>
 
 namespace roteka::Module1 {
@@ -22,7 +24,10 @@ double VectorAngle(const double& x, const double& y) {
         return (p / 2) * 3;
     if (std::isnan(x) || std::isnan(y))
         return 0;
-    const double t = std::atan(std::fabs(y) / std::fabs(x));
+    const double ratio = std::fabs(y) / std::fabs(x);
+    if (std::isnan(ratio))
+        throw RunTimeError(QStringLiteral("the direction of an infinite vector is undefined"));
+    const double t = std::atan(ratio);
     if (x > 0 && y > 0)
         return t;
     if (x < 0 && y > 0)

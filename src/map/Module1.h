@@ -6,7 +6,8 @@ namespace roteka::Module1 {
 double Pi();
 
 // The direction of the vector (x, y) in radians, from +x towards +y, in [0, 2π); 0 for the
-// zero vector and for arguments that are not numbers.
+// zero vector and for arguments that are not numbers. Raises RunTimeError when both
+// components are infinite, whose quotient has no value.
 double VectorAngle(const double& x, const double& y);
 
 } // namespace roteka::Module1

@@ -11,8 +11,9 @@ namespace roteka {
 
 QPointF pointerEnd(double bearingDegrees, double lengthTwips) {
     const double radians = (90.0 - bearingDegrees) * Module1::Pi() / 180.0;
-    return {MapCentreTwips.x() + lengthTwips * std::cos(radians),
-            MapCentreTwips.y() - lengthTwips * std::sin(radians)};
+    const float x = static_cast<float>(MapCentreTwips.x() + lengthTwips * std::cos(radians));
+    const float y = static_cast<float>(MapCentreTwips.y() - lengthTwips * std::sin(radians));
+    return {x, y};
 }
 
 bool aimPointerWanted(QStringView offsetText) {

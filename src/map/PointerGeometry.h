@@ -12,7 +12,8 @@ inline constexpr double AzimuthPointerLength = 1200.0;
 inline constexpr double TargetPointerLength = 1300.0;
 inline constexpr double CentreRingRadius = 50.0;
 
-// The end point of a pointer of the given length toward a bearing in degrees.
+// The end point of a pointer of the given length toward a bearing in degrees, in single
+// precision as the drawing surface takes it.
 QPointF pointerEnd(double bearingDegrees, double lengthTwips);
 
 // Whether an offset text asks for the aim pointer: not empty, and not a complete decimal

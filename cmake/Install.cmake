@@ -45,10 +45,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "The ROTEKA developers <roteka@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "antenna rotator control through a serial-port controller")
 set(CPACK_PACKAGE_DESCRIPTION
-    "ROTEKA turns an amateur radio antenna rotator through its controller on a serial\n\
-port: turn left, stop and turn right, 15 degree steps, a click on an azimuthal\n\
-equidistant map centred on the station, and a free command line. The bearing the\n\
-controller reports is shown as digits and as pointers on the map.\n\
+    "ROTEKA turns an amateur radio antenna rotator through its controller on a\n\
+serial port: turn left, stop and turn right, 15 degree steps, a click on an\n\
+azimuthal equidistant map centred on the station, and a free command line.\n\
+The bearing the controller reports is shown as digits and as pointers on the\n\
+map.\n\
 \n\
 The package also holds roteka-sim, a rotator controller simulator on a\n\
 pseudo-terminal for trying ROTEKA without hardware, and roteka-mapgen, which\n\

@@ -10,6 +10,6 @@ cmake --build build-pkg -j"$(nproc)"
 rm -f build-pkg/roteka_*.deb
 (cd build-pkg && cpack -G DEB)
 for deb in build-pkg/roteka_*.deb; do
-  dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+  dpkg-deb --field "$deb"
   echo "Built $deb"
 done

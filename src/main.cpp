@@ -7,6 +7,7 @@ int main(int argc, char* argv[]) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     roteka::QtPlatform platform;
     roteka::Form1 form(platform.services());
+    QApplication::setWindowIcon(form.windowIcon());
     platform.messages.setParent(&form);
     form.Form_Load();
     form.show();

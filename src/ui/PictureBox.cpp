@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <cmath>
 
@@ -86,10 +87,29 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     painter.drawImage(contentsRect().topLeft(), screenImage());
 }
 
-void PictureBox::showEvent(QShowEvent* event) {
+void PictureBox::dropScreenOnlyDrawing() {
+    if (!screenOnly_)
+        return;
     screenOnly_ = false;
     screen_ = QImage();
+    update();
+}
+
+void PictureBox::showEvent(QShowEvent* event) {
+    dropScreenOnlyDrawing();
+    if (QWindow* handle = window()->windowHandle(); handle && handle != exposeSource_) {
+        if (exposeSource_)
+            exposeSource_->removeEventFilter(this);
+        exposeSource_ = handle;
+        handle->installEventFilter(this);
+    }
     QFrame::showEvent(event);
+}
+
+bool PictureBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == exposeSource_ && event->type() == QEvent::Expose)
+        dropScreenOnlyDrawing();
+    return QFrame::eventFilter(watched, event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {

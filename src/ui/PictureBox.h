@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QImage>
 #include <QPointF>
+#include <QPointer>
+#include <QWindow>
 
 #include <optional>
 
@@ -14,7 +16,7 @@ namespace roteka {
 // with a pen whose colour and width persist between calls. Drawing made while persistent
 // drawing is on becomes part of the persistent picture and survives any repaint; drawing
 // made while it is off is shown until the next clear or until the window system shows the
-// box anew. Reports a left click with its position in screen pixels.
+// box anew (shown again or uncovered). Reports a left click with its position in screen pixels.
 class PictureBox : public QFrame {
     Q_OBJECT
 public:
@@ -48,8 +50,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window system shows the box anew (shown again, or uncovered): screen-only
+    // drawing is gone.
+    void dropScreenOnlyDrawing();
+
     template <class Draw> void draw(Draw&& draw);
     QImage blankSurface() const;
 
@@ -60,6 +67,7 @@ private:
     bool autoRedraw_ = false;
     int drawWidth_ = 1;
     std::optional<QColor> foreColor_;
+    QPointer<QWindow> exposeSource_;
 };
 
 } // namespace roteka

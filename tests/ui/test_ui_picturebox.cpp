@@ -29,16 +29,24 @@ struct ShownBox {
         box.resize(203, 205);
         box.setPicture(picture);
         box.show();
+        exposed = QTest::qWaitForWindowExposed(&box);
     }
     void reshow() {
         box.hide();
         box.show();
+        exposed = QTest::qWaitForWindowExposed(&box);
+    }
+    // The window system asks for the box again without hiding it (uncovered).
+    void expose() {
+        QExposeEvent event(QRegion(box.rect()));
+        QCoreApplication::sendEvent(box.windowHandle(), &event);
     }
     QColor at(int x, int y) const { return box.screenImage().pixelColor(x, y); }
     QColor pictureAt(int x, int y) const { return picture.pixelColor(x, y); }
 
     QImage picture = patternPicture();
     PictureBox box;
+    bool exposed = false;
 };
 
 } // namespace
@@ -76,12 +84,20 @@ void PictureBoxTest::drawingAndRepaint() {
     QFETCH(bool, autoRedraw);
     QFETCH(bool, survivesRepaint);
     ShownBox b;
+    QVERIFY(b.exposed);
     b.box.setAutoRedraw(autoRedraw);
     b.box.setForeColor(Red);
     b.box.line(Centre, {1500, 300});
     QCOMPARE(b.at(100, 50), Red);
     QCOMPARE(b.box.persistentImage().pixelColor(100, 50) == Red, survivesRepaint);
 
+    b.box.update();
+    QCoreApplication::processEvents();
+    QCOMPARE(b.at(100, 50), Red);
+
+    b.expose();
+    QCOMPARE(b.at(100, 50), survivesRepaint ? Red : b.pictureAt(100, 50));
+    b.box.line(Centre, {1500, 300});
     b.reshow();
     QCOMPARE(b.at(100, 50), survivesRepaint ? Red : b.pictureAt(100, 50));
     QCOMPARE(b.at(50, 50), b.pictureAt(50, 50));

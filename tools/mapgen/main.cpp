@@ -53,6 +53,11 @@ QString defaultDataPath() {
     if (QFileInfo::exists(QString::fromLatin1(kDefaultData))) {
         return QString::fromLatin1(kDefaultData);
     }
+    const QString installed =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/roteka/land-110m.json");
+    if (QFileInfo::exists(installed)) {
+        return installed;
+    }
     return QStringLiteral(ROTEKA_MAPGEN_SOURCE_DATA);
 }
 

@@ -107,6 +107,14 @@ void LinkTest::deviceGoesAwayAndComesBack() {
     QCOMPARE(link.form.Command6->text(), QStringLiteral("接続"));
 
     link.controller.reset();
+    link.form.Command6->click();
+    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = False"));
+    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
+    link.form.Command6->click();
+    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
+    link.form.Command2->click();
+    QCOMPARE(link.form.Command6->text(), QStringLiteral("接続"));
+
     link.controller = std::make_unique<PtyPeer>(link.dir.aliasDir(), 13);
     link.form.Command6->click();
     QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = True"));

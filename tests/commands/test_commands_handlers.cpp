@@ -3,6 +3,7 @@
 // and closed; the stories that chain them; the switch buttons.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -58,21 +59,6 @@ struct FakeStation {
     }
     TestDirectory dir;
     FakePlatform platform;
-    std::unique_ptr<Form1> form;
-};
-
-// The window started on a pseudo-terminal standing in for the controller.
-struct PtyStation {
-    PtyStation() : controller(dir.aliasDir(), 7) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), "7,9600,N,8,1:0\r\n");
-        form = std::make_unique<Form1>(
-            Platform{platform.serial, platform.devices, messages, platform.pointer});
-        form->Form_Load();
-    }
-    TestDirectory dir;
-    PtyPeer controller;
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
     std::unique_ptr<Form1> form;
 };
 
@@ -167,7 +153,7 @@ void CommandHandlersTest::closedPort() {
 
 void CommandHandlersTest::closedPortOnLine() {
     QFETCH(QString, button);
-    PtyStation station;
+    PtyStation station(7);
     Form1& form = *station.form;
     QVERIFY(station.platform.serial.portOpen());
     form.Command6->click();
@@ -178,7 +164,7 @@ void CommandHandlersTest::closedPortOnLine() {
     ::button(form, button)->click();
 
     checkClosedPortEnd(form);
-    QCOMPARE(station.controller.readFor(300), QByteArray());
+    QCOMPARE(station.controller->readFor(300), QByteArray());
     QCOMPARE(station.messages.shown, QStringList());
 }
 

@@ -2,6 +2,7 @@
 // the controller).
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 
@@ -15,23 +16,7 @@
 using namespace roteka;
 using namespace roteka::test;
 
-namespace {
-
-struct PtyStation {
-    PtyStation() : controller(dir.aliasDir(), 5) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), "5,9600,N,8,1:0\r\n");
-        form = std::make_unique<Form1>(
-            Platform{platform.serial, platform.devices, messages, platform.pointer});
-        form->Form_Load();
-    }
-    TestDirectory dir;
-    PtyPeer controller;
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    std::unique_ptr<Form1> form;
-};
-
-} // namespace
+namespace {} // namespace
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -56,19 +41,19 @@ void CommandLineTest::fixedCommands_data() {
 void CommandLineTest::fixedCommands() {
     QFETCH(QString, button);
     QFETCH(QByteArray, bytes);
-    PtyStation station;
+    PtyStation station(5);
     QVERIFY(station.platform.serial.portOpen());
     QPushButton* target = button == QStringLiteral("Command1")   ? station.form->Command1
                           : button == QStringLiteral("Command2") ? station.form->Command2
                                                                  : station.form->Command3;
     target->click();
     target->click();
-    QCOMPARE(station.controller.readUntil(bytes.size() * 2, 2000), bytes + bytes);
-    QCOMPARE(station.controller.readFor(200), QByteArray());
+    QCOMPARE(station.controller->readUntil(bytes.size() * 2, 2000), bytes + bytes);
+    QCOMPARE(station.controller->readFor(200), QByteArray());
 }
 
 void CommandLineTest::twentyFourStepsRightComeBackToZero() {
-    PtyStation station;
+    PtyStation station(5);
     station.form->Label5->setText(QStringLiteral("0"));
     QByteArray expected;
     for (int angle = 15; angle <= 360; angle += 15)
@@ -79,16 +64,16 @@ void CommandLineTest::twentyFourStepsRightComeBackToZero() {
     for (int click = 0; click < 24; ++click)
         station.form->Command4->click();
 
-    QCOMPARE(station.controller.readUntil(expected.size(), 5000), expected);
+    QCOMPARE(station.controller->readUntil(expected.size(), 5000), expected);
     QCOMPARE(station.form->Label5->text(), QStringLiteral("0"));
 }
 
 void CommandLineTest::stepLeftFrom15SendsM360ThenM345() {
-    PtyStation station;
+    PtyStation station(5);
     station.form->Label5->setText(QStringLiteral("15"));
     station.form->Command5->click();
     station.form->Command5->click();
-    QCOMPARE(station.controller.readUntil(12, 2000), QByteArray("M360\r\nM345\r\n"));
+    QCOMPARE(station.controller->readUntil(12, 2000), QByteArray("M360\r\nM345\r\n"));
     QCOMPARE(station.form->Label5->text(), QStringLiteral("345"));
 }
 
@@ -110,16 +95,16 @@ void CommandLineTest::freeCommand_data() {
 void CommandLineTest::freeCommand() {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
-    PtyStation station;
+    PtyStation station(5);
     station.form->Text3->setText(text);
     station.form->Command9->click();
-    QCOMPARE(station.controller.readUntil(bytes.size(), 2000), bytes);
-    QCOMPARE(station.controller.readFor(200), QByteArray());
+    QCOMPARE(station.controller->readUntil(bytes.size(), 2000), bytes);
+    QCOMPARE(station.controller->readFor(200), QByteArray());
     QCOMPARE(station.form->Text3->text(), text);
 }
 
 void CommandLineTest::closedPortSendsNothing() {
-    PtyStation station;
+    PtyStation station(5);
     Form1& form = *station.form;
     form.Command6->click();
     QVERIFY(!station.platform.serial.portOpen());
@@ -130,7 +115,7 @@ void CommandLineTest::closedPortSendsNothing() {
                                 form.Command5, form.Command9, form.Command7})
         button->click();
 
-    QCOMPARE(station.controller.readFor(300), QByteArray());
+    QCOMPARE(station.controller->readFor(300), QByteArray());
     QCOMPARE(form.Label1->text(), QStringLiteral("port = False"));
     QCOMPARE(form.Label5->text(), QStringLiteral("176"));
 }

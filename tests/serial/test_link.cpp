@@ -2,6 +2,7 @@
 // reopening, a port taken by another program, and a device that goes away while open.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -19,24 +20,9 @@ using namespace roteka::test;
 
 namespace {
 
-// A window started on COM<n>, bound to a pseudo-terminal, with real serial service.
-struct LinkFixture {
-    explicit LinkFixture(int number)
-        : controller(std::make_unique<PtyPeer>(dir.aliasDir(), number)) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"),
-                      QStringLiteral("%1,9600,N,8,1:0\r\n").arg(number).toLatin1());
-        form.Form_Load();
-    }
-    bool azimuthReads(const QString& value) {
-        return waitFor([&] { return form.Label4->text() == value; });
-    }
-
-    TestDirectory dir;
-    std::unique_ptr<PtyPeer> controller;
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form{{platform.serial, platform.devices, messages, platform.pointer}};
-};
+bool azimuthReads(PtyStation& station, const QString& value) {
+    return waitFor([&] { return station.form->Label4->text() == value; });
+}
 
 } // namespace
 
@@ -52,86 +38,85 @@ private slots:
 };
 
 void LinkTest::toggleTwice() {
-    LinkFixture link(11);
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = True"));
+    PtyStation link(11);
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port = True"));
 
-    link.form.Command6->click();
+    link.form->Command6->click();
     QVERIFY(!link.platform.serial.portOpen());
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("接続"));
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port を切断しました。False"));
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("接続"));
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port を切断しました。False"));
     link.controller->write("AZ=010\r\n");
     QCOMPARE(link.controller->readFor(100), QByteArray());
 
-    link.form.Command6->click();
+    link.form->Command6->click();
     QVERIFY(link.platform.serial.portOpen());
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = True"));
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("切断"));
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port = True"));
     link.controller->write("AZ=042\r\n");
-    QVERIFY(link.azimuthReads(QStringLiteral("42")));
+    QVERIFY(azimuthReads(link, QStringLiteral("42")));
     QCOMPARE(link.messages.shown, QStringList());
 }
 
 void LinkTest::portTakenByAnotherProgram() {
-    LinkFixture link(12);
-    link.form.Command6->click();
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("接続"));
+    PtyStation link(12);
+    link.form->Command6->click();
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("接続"));
 
     QProcess holder;
     holder.start(QStringLiteral("flock"),
-                 {QStringLiteral("--exclusive"), link.controller->slavePath(),
-                  QStringLiteral("sh"), QStringLiteral("-c"),
-                  QStringLiteral("echo held; exec sleep 30")});
+                 {QStringLiteral("--exclusive"), link.controller->slavePath(), QStringLiteral("sh"),
+                  QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 30")});
     QVERIFY(holder.waitForReadyRead(5000));
 
-    link.form.Command6->click();
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = False"));
+    link.form->Command6->click();
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("切断"));
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port = False"));
     QVERIFY(!link.platform.serial.portOpen());
 
-    link.form.Command6->click();
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = False"));
+    link.form->Command6->click();
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("切断"));
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port = False"));
     QCOMPARE(link.messages.shown, QStringList());
     holder.kill();
     holder.waitForFinished();
 }
 
 void LinkTest::deviceGoesAwayAndComesBack() {
-    LinkFixture link(13);
+    PtyStation link(13);
     link.controller->write("AZ=100\r\n");
-    QVERIFY(link.azimuthReads(QStringLiteral("100")));
+    QVERIFY(azimuthReads(link, QStringLiteral("100")));
 
     link.controller->hangUp();
     QVERIFY(waitFor([&] { return !link.platform.serial.portOpen(); }));
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("port = False"));
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("接続"));
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("port = False"));
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("接続"));
 
     link.controller.reset();
-    link.form.Command6->click();
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = False"));
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
-    link.form.Command6->click();
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("切断"));
-    link.form.Command2->click();
-    QCOMPARE(link.form.Command6->text(), QStringLiteral("接続"));
+    link.form->Command6->click();
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port = False"));
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("切断"));
+    link.form->Command6->click();
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("切断"));
+    link.form->Command2->click();
+    QCOMPARE(link.form->Command6->text(), QStringLiteral("接続"));
 
     link.controller = std::make_unique<PtyPeer>(link.dir.aliasDir(), 13);
-    link.form.Command6->click();
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("Port = True"));
+    link.form->Command6->click();
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("Port = True"));
     link.controller->write("AZ=200\r\n");
-    QVERIFY(link.azimuthReads(QStringLiteral("200")));
-    link.form.Command1->click();
+    QVERIFY(azimuthReads(link, QStringLiteral("200")));
+    link.form->Command1->click();
     QCOMPARE(link.controller->readUntil(3, 2000), QByteArray("L\r\n"));
 }
 
 void LinkTest::hangUpInTheMiddleOfAReply() {
-    LinkFixture link(14);
+    PtyStation link(14);
     link.controller->write("AZ=0");
     link.controller->hangUp();
-    QVERIFY(waitFor([&] { return link.form.Command6->text() == QStringLiteral("接続"); }));
-    QCOMPARE(link.form.Label4->text(), QStringLiteral("000"));
-    link.form.Command3->click();
-    QCOMPARE(link.form.Label1->text(), QStringLiteral("port = False"));
+    QVERIFY(waitFor([&] { return link.form->Command6->text() == QStringLiteral("接続"); }));
+    QCOMPARE(link.form->Label4->text(), QStringLiteral("000"));
+    link.form->Command3->click();
+    QCOMPARE(link.form->Label1->text(), QStringLiteral("port = False"));
 }
 
 void LinkTest::listingFillsTheDropDown() {

@@ -16,8 +16,6 @@
 using namespace roteka;
 using namespace roteka::test;
 
-namespace {} // namespace
-
 class CommandLineTest : public QObject {
     Q_OBJECT
 private slots:

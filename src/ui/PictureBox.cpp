@@ -1,10 +1,16 @@
 #include "ui/PictureBox.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace roteka {
 
@@ -17,7 +23,49 @@ QPoint toPixel(QPointF twips) {
 
 } // namespace
 
-PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
+// Responsibilities: holds back a window's repaints (its update requests) that come within a
+// display frame of the last one, and asks for one repaint when that frame ends.
+class FramePacer : public QObject {
+public:
+    explicit FramePacer(QObject* parent) : QObject(parent) {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (window_)
+                QCoreApplication::postEvent(window_, new QEvent(QEvent::UpdateRequest),
+                                            Qt::LowEventPriority);
+        });
+    }
+
+    void pace(QWidget* window) {
+        if (window_)
+            window_->removeEventFilter(this);
+        window_ = window;
+        if (window_)
+            window_->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != window_ || event->type() != QEvent::UpdateRequest)
+            return false;
+        const qreal rate = window_->screen() ? window_->screen()->refreshRate() : 60.0;
+        const qint64 frame = std::clamp<qint64>(qRound64(1000.0 / qMax<qreal>(rate, 1.0)), 4, 50);
+        if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= frame) {
+            sinceRepaint_.start();
+            return false;
+        }
+        if (!timer_.isActive())
+            timer_.start(int(frame - sinceRepaint_.elapsed()));
+        return true;
+    }
+
+private:
+    QPointer<QWidget> window_;
+    QElapsedTimer sinceRepaint_;
+    QTimer timer_;
+};
+
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent), framePacer_(new FramePacer(this)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(BorderWidth);
     base_ = blankSurface();
@@ -41,19 +89,95 @@ void PictureBox::setPicture(const QImage& picture) {
     painter.drawImage(0, 0, picture);
     painter.end();
     persistent_ = base_;
+    drawnRuns_.clear();
+    drawnBounds_ = QRect();
+    paintedArea_ = QRect();
+    stamps_.clear();
     screenOnly_ = false;
     update();
+}
+
+void PictureBox::restorePicture() {
+    const QRect area = paintedArea_ & persistent_.rect();
+    paintedArea_ = QRect();
+    drawnBounds_ = QRect();
+    std::vector<Run> runs;
+    runs.swap(drawnRuns_);
+    if (area.isEmpty() && runs.empty())
+        return;
+    if (persistent_.size() != base_.size() || persistent_.format() != base_.format()) {
+        persistent_ = base_;
+        return;
+    }
+    const int pixelBytes = persistent_.depth() / 8;
+    uchar* to = persistent_.bits();
+    const uchar* from = base_.constBits();
+    const qsizetype toLine = persistent_.bytesPerLine();
+    const qsizetype fromLine = base_.bytesPerLine();
+    const auto copy = [&](int y, int x, int length) {
+        std::memcpy(to + y * toLine + x * pixelBytes, from + y * fromLine + x * pixelBytes,
+                    std::size_t(length * pixelBytes));
+    };
+    for (const Run *run = runs.data(), *end = run + runs.size(); run != end; ++run)
+        copy(run->y, run->x, run->length);
+    for (int y = area.top(); !area.isEmpty() && y <= area.bottom(); ++y)
+        copy(y, area.left(), area.width());
+    runs.clear();
+    drawnRuns_.swap(runs);
 }
 
 void PictureBox::cls() {
-    persistent_ = base_;
+    const QRect changed = paintedArea_ | drawnBounds_;
+    restorePicture();
+    if (screenOnly_)
+        update();
+    else if (!changed.isEmpty())
+        repaintSurface(changed);
     screenOnly_ = false;
-    update();
 }
 
-template <class Draw> void PictureBox::draw(Draw&& draw) {
+template <class Draw>
+const PictureBox::Stamp& PictureBox::stampOf(const Shape& shape, Draw&& paint) {
+    if (const auto found = stamps_.constFind(shape); found != stamps_.constEnd())
+        return *found;
+    constexpr qsizetype MostStamps = 2048;
+    if (stamps_.size() >= MostStamps)
+        stamps_.clear();
+    if (scratch_.size() != persistent_.size()) {
+        scratch_ = QImage(persistent_.size(), QImage::Format_RGB32);
+        scratch_.fill(Qt::black);
+    }
+    QPainter painter(&scratch_);
+    painter.setPen(QPen(Qt::white, shape.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    paint(painter);
+    painter.end();
+
+    Stamp stamp;
+    const QRgb black = qRgb(0, 0, 0);
+    const int width = scratch_.width();
+    const int height = scratch_.height();
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(scratch_.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (row[x] == black)
+                continue;
+            const int first = x;
+            while (x < width && row[x] != black)
+                row[x++] = black;
+            stamp.runs.push_back({y, first, x - first});
+            stamp.bounds |= QRect(first, y, x - first, 1);
+        }
+    }
+    return *stamps_.insert(shape, std::move(stamp));
+}
+
+template <class Draw>
+void PictureBox::draw(const Shape& shape, const QRectF& bounds, Draw&& paint) {
+    bool showsAnotherImage = false;
     QImage* target = &persistent_;
     if (autoRedraw_) {
+        showsAnotherImage = screenOnly_;
         screenOnly_ = false;
     } else {
         if (!screenOnly_) {
@@ -62,22 +186,79 @@ template <class Draw> void PictureBox::draw(Draw&& draw) {
         }
         target = &screen_;
     }
-    QPainter painter(target);
-    painter.setPen(QPen(foreColor(), drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    draw(painter);
-    painter.end();
-    update();
+
+    const QColor colour = foreColor();
+    const QRgba64 exact = colour.rgba64();
+    const bool stampable = colour.spec() == QColor::Rgb && colour.alpha() == 255 &&
+                           exact.red() % 257 == 0 && exact.green() % 257 == 0 &&
+                           exact.blue() % 257 == 0 && target->format() == QImage::Format_RGB32;
+    QRect changed;
+    if (stampable) {
+        const Stamp& stamp = stampOf(shape, paint);
+        const QRgb pixel = colour.rgb();
+        uchar* bits = target->bits();
+        const qsizetype line = target->bytesPerLine();
+        for (const Run *run = stamp.runs.data(), *end = run + stamp.runs.size(); run != end; ++run)
+            std::fill_n(reinterpret_cast<QRgb*>(bits + run->y * line) + run->x, run->length, pixel);
+        changed = stamp.bounds;
+        if (target == &persistent_ && !stamp.runs.empty()) {
+            constexpr std::size_t MostRuns = 1 << 16;
+            if (drawnRuns_.size() + stamp.runs.size() > MostRuns) {
+                paintedArea_ |= changed;
+            } else {
+                const std::size_t drawn = drawnRuns_.size();
+                drawnRuns_.resize(drawn + stamp.runs.size());
+                std::memcpy(drawnRuns_.data() + drawn, stamp.runs.data(),
+                            stamp.runs.size() * sizeof(Run));
+                drawnBounds_ |= changed;
+            }
+        }
+    } else {
+        const int reach = drawWidth_ + 2;
+        changed = bounds.toAlignedRect().adjusted(-reach, -reach, reach, reach) & target->rect();
+        QPainter painter(target);
+        painter.setPen(QPen(colour, drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        paint(painter);
+        painter.end();
+        if (target == &persistent_)
+            paintedArea_ |= changed;
+    }
+    if (showsAnotherImage)
+        update();
+    else if (!changed.isEmpty())
+        repaintSurface(changed);
 }
 
 void PictureBox::line(QPointF fromTwips, QPointF toTwips) {
-    draw([&](QPainter& painter) { painter.drawLine(toPixel(fromTwips), toPixel(toTwips)); });
+    const QPoint from = toPixel(fromTwips);
+    const QPoint to = toPixel(toTwips);
+    Shape shape;
+    shape.a = from.x();
+    shape.b = from.y();
+    shape.c = to.x();
+    shape.d = to.y();
+    shape.width = drawWidth_;
+    draw(shape, QRectF(from, to).normalized(),
+         [&](QPainter& painter) { painter.drawLine(from, to); });
 }
 
 void PictureBox::circle(QPointF centreTwips, double radiusTwips) {
     const double radius = radiusTwips / TwipsPerPixel;
     const QPointF centre(centreTwips.x() / TwipsPerPixel, centreTwips.y() / TwipsPerPixel);
-    draw([&](QPainter& painter) { painter.drawEllipse(centre, radius, radius); });
+    Shape shape;
+    shape.kind = 1;
+    shape.a = centre.x();
+    shape.b = centre.y();
+    shape.c = radius;
+    shape.width = drawWidth_;
+    draw(shape,
+         QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius).normalized(),
+         [&](QPainter& painter) { painter.drawEllipse(centre, radius, radius); });
+}
+
+void PictureBox::repaintSurface(const QRect& area) {
+    update(area.translated(contentsRect().topLeft()));
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
@@ -97,6 +278,10 @@ void PictureBox::dropScreenOnlyDrawing() {
 
 void PictureBox::showEvent(QShowEvent* event) {
     dropScreenOnlyDrawing();
+    if (window() != pacedWindow_) {
+        pacedWindow_ = window();
+        framePacer_->pace(pacedWindow_);
+    }
     if (QWindow* handle = window()->windowHandle(); handle && handle != exposeSource_) {
         if (exposeSource_)
             exposeSource_->removeEventFilter(this);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace roteka::bench {
+
+struct Options {
+    long long replies = 200000;  // receive throughput: replies per round
+    int latencySamples = 10000;  // end-to-end latency: samples of each kind
+    int startupRuns = 10;        // start-up: runs of each program
+    double lineRateSeconds = 10; // CPU at line rate: measured seconds of each process
+    QString windowProgram;       // roteka-bench-window
+    QString minimalProgram;      // roteka-bench-minimal
+};
+
+// Each benchmark prints its figures beside their baselines and returns false only when
+// something went wrong that is no matter of speed (a reply lost, a process that failed).
+bool runThroughput(const Options& options);
+bool runLatency(const Options& options);
+bool runStartup(const Options& options);
+bool runLineRate(const Options& options);
+
+// Runs the Qt event loop until the condition holds or the time is up; returns the condition.
+bool spinUntil(const std::function<bool()>& condition, int timeoutMs);
+
+} // namespace roteka::bench

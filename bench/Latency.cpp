@@ -1,0 +1,141 @@
+// End-to-end latency over a real pseudo-terminal: from the controller's write of a reply's last
+// digit to the azimuth caption showing the value (map pointers redrawn), and from a button
+// click to the command's bytes readable at the controller; against a raw round trip through a
+// pseudo-terminal of its own.
+#include "Benchmarks.h"
+#include "FakePlatform.h"
+#include "Measure.h"
+#include "PtyPeer.h"
+
+#include "app/QtPlatform.h"
+#include "ui/CaptionLabel.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+namespace roteka::bench {
+
+namespace {
+
+QString microseconds(const std::vector<double>& samples) {
+    return QStringLiteral("p50 %1 us, p99 %2 us, max %3 us")
+        .arg(percentile(samples, 50), 0, 'f', 1)
+        .arg(percentile(samples, 99), 0, 'f', 1)
+        .arg(percentile(samples, 100), 0, 'f', 1);
+}
+
+struct RawRoundTrips {
+    std::vector<double> controllerToProgram; // 8 bytes
+    std::vector<double> programToController; // 3 bytes
+};
+
+RawRoundTrips rawRoundTrips(int samples) {
+    RawPty pty;
+    RawRoundTrips result;
+    char buffer[8];
+    for (int i = 0; i < samples; ++i) {
+        const QByteArray bytes = reply(streamAzimuth(i));
+        std::int64_t start = nowNs();
+        pty.writeAll(pty.master(), bytes);
+        if (!pty.readExactly(pty.slave(), buffer, std::size_t(bytes.size()), 1000))
+            throw std::runtime_error("raw pseudo-terminal read timed out");
+        result.controllerToProgram.push_back(double(nowNs() - start) / 1000.0);
+
+        start = nowNs();
+        pty.writeAll(pty.slave(), "L\r\n", 3);
+        if (!pty.readExactly(pty.master(), buffer, 3, 1000))
+            throw std::runtime_error("raw pseudo-terminal read timed out");
+        result.programToController.push_back(double(nowNs() - start) / 1000.0);
+    }
+    return result;
+}
+
+} // namespace
+
+bool spinUntil(const std::function<bool()>& condition, int timeoutMs) {
+    QTimer wake;
+    wake.start(20);
+    const std::int64_t deadline = nowNs() + std::int64_t(timeoutMs) * 1000000;
+    while (!condition()) {
+        if (nowNs() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+bool runLatency(const Options& options) {
+    test::TestDirectory dir;
+    RawPty controller;
+    controller.bindAlias(dir.aliasDir(), 21);
+    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "21,115200,N,8,1:0\r\n");
+    QtPlatform platform;
+    test::RecordingMessageBoxes messages;
+    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
+    form.Form_Load();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form) || !platform.serial.portOpen()) {
+        std::printf("latency: the window did not come up with its port open\n");
+        return false;
+    }
+
+    std::int64_t changedAt = 0;
+    QObject::connect(form.Label4, &CaptionLabel::change, [&] { changedAt = nowNs(); });
+    std::vector<double> replyLatency;
+    for (int i = 0; i < options.latencySamples; ++i) {
+        const QByteArray text = reply(streamAzimuth(i));
+        const QByteArray head = text.left(5);
+        controller.writeAll(controller.master(), head);
+        if (!spinUntil([&] { return form.ReceiveBuffer == QLatin1String(head); }, 2000)) {
+            std::printf("latency: a reply's first characters never arrived\n");
+            return false;
+        }
+        changedAt = 0;
+        const std::int64_t start = nowNs();
+        controller.writeAll(controller.master(), text.mid(5));
+        if (!spinUntil([&] { return changedAt != 0; }, 2000) ||
+            form.Label4->text() != QString::number(streamAzimuth(i))) {
+            std::printf("latency: reply %d was not shown\n", i);
+            return false;
+        }
+        replyLatency.push_back(double(changedAt - start) / 1000.0);
+    }
+
+    std::vector<double> clickLatency;
+    char sent[3];
+    for (int i = 0; i < options.latencySamples; ++i) {
+        QCoreApplication::processEvents();
+        const std::int64_t start = nowNs();
+        form.Command1->click();
+        if (!controller.readExactly(controller.master(), sent, 3, 1000) ||
+            std::memcmp(sent, "L\r\n", 3) != 0) {
+            std::printf("latency: the command of click %d did not arrive\n", i);
+            return false;
+        }
+        clickLatency.push_back(double(nowNs() - start) / 1000.0);
+    }
+
+    const RawRoundTrips raw = rawRoundTrips(options.latencySamples);
+    const double replyP99 = percentile(replyLatency, 99);
+    const double clickP99 = percentile(clickLatency, 99);
+    printResult(
+        "reply last digit -> caption shown",
+        microseconds(replyLatency) + QStringLiteral(" (%1 replies)").arg(replyLatency.size()),
+        QStringLiteral("raw pty write -> read, 8 bytes: ") + microseconds(raw.controllerToProgram),
+        replyP99 / percentile(raw.controllerToProgram, 99), QStringLiteral("p99 < 2000 us"),
+        replyP99 < 2000);
+    printResult(
+        "click -> command readable",
+        microseconds(clickLatency) + QStringLiteral(" (%1 clicks)").arg(clickLatency.size()),
+        QStringLiteral("raw pty write -> read, 3 bytes: ") + microseconds(raw.programToController),
+        clickP99 / percentile(raw.programToController, 99), QStringLiteral("p99 < 1000 us"),
+        clickP99 < 1000);
+    return true;
+}
+
+} // namespace roteka::bench

@@ -1,0 +1,160 @@
+// CPU at line rate: replies at the pace of a 115,200-baud line (11,520 bytes, 1,440 replies a
+// second) delivered in small bursts every millisecond over a pseudo-terminal into the program's
+// window on the real platform services; the process's CPU time per second of wall time and its
+// paints per second, against the serial transport alone (a process that only reads the line).
+#include "Benchmarks.h"
+#include "Measure.h"
+#include "PtyPeer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+
+namespace roteka::bench {
+
+namespace {
+
+constexpr double BytesPerSecond = 115200.0 / 10.0;
+constexpr double WarmUpSeconds = 1.0;
+
+// Responsibilities: writes the endless reply stream at line pace, a burst every millisecond.
+class Pacer {
+public:
+    explicit Pacer(RawPty& pty) : pty_(pty) {}
+
+    void run(double seconds) {
+        if (startNs_ == 0)
+            startNs_ = nowNs();
+        timespec tick{};
+        ::clock_gettime(CLOCK_MONOTONIC, &tick);
+        const std::int64_t until = nowNs() + std::int64_t(seconds * 1e9);
+        while (nowNs() < until) {
+            tick.tv_nsec += 1000000;
+            if (tick.tv_nsec >= 1000000000) {
+                tick.tv_nsec -= 1000000000;
+                ++tick.tv_sec;
+            }
+            while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &tick, nullptr) == EINTR) {
+            }
+            const auto due =
+                static_cast<long long>(double(nowNs() - startNs_) / 1e9 * BytesPerSecond);
+            QByteArray burst;
+            while (sent_ + burst.size() < due) {
+                if (offset_ == current_.size()) {
+                    current_ = reply(streamAzimuth(index_++));
+                    offset_ = 0;
+                }
+                const qsizetype take =
+                    qMin(current_.size() - offset_, qsizetype(due - sent_ - burst.size()));
+                burst.append(current_.constData() + offset_, take);
+                offset_ += take;
+                if (offset_ == current_.size())
+                    ++completed_;
+            }
+            pty_.writeAll(pty_.master(), burst);
+            sent_ += burst.size();
+            pty_.drain(pty_.master());
+        }
+    }
+    long long completed() const { return completed_; }
+
+private:
+    RawPty& pty_;
+    std::int64_t startNs_ = 0;
+    long long sent_ = 0;
+    long long index_ = 0;
+    long long completed_ = 0;
+    QByteArray current_;
+    qsizetype offset_ = 0;
+};
+
+struct LineRateResult {
+    double cpuShare = 0; // of one core
+    double seconds = 0;
+    long long replies = 0;
+    std::string report;
+};
+
+bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arguments,
+                     double seconds, LineRateResult& result) {
+    Child child(program, arguments);
+    const std::string ready = child.readLine(30000);
+    if (ready != "READY port=1") {
+        std::printf("line rate: %s did not come up with its port open (\"%s\")\n",
+                    qPrintable(program), ready.c_str());
+        return false;
+    }
+    pty.drain(pty.master());
+    Pacer pacer(pty);
+    pacer.run(WarmUpSeconds);
+    child.writeLine("MARK");
+    const long long firstReply = pacer.completed();
+    const double cpuBefore = cpuSeconds(child.pid());
+    const std::int64_t wallBefore = nowNs();
+    pacer.run(seconds);
+    const double cpuAfter = cpuSeconds(child.pid());
+    const std::int64_t wallAfter = nowNs();
+    result.replies = pacer.completed() - firstReply;
+    ::usleep(100000);
+    child.writeLine("REPORT");
+    const std::string marked = child.readLine(10000);
+    result.report = child.readLine(10000);
+    rusage usage{};
+    if (marked.rfind("MARKED", 0) != 0 || result.report.empty() || !child.wait(usage, 10000)) {
+        std::printf("line rate: %s did not report (\"%s\", \"%s\")\n", qPrintable(program),
+                    marked.c_str(), result.report.c_str());
+        return false;
+    }
+    result.seconds = double(wallAfter - wallBefore) / 1e9;
+    result.cpuShare = (cpuAfter - cpuBefore) / result.seconds;
+    return true;
+}
+
+} // namespace
+
+bool runLineRate(const Options& options) {
+    test::TestDirectory dir;
+    RawPty controller;
+    controller.bindAlias(dir.aliasDir(), 6);
+    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "6,115200,N,8,1:0\r\n");
+
+    LineRateResult window;
+    LineRateResult transport;
+    if (!serveAndMeasure(controller, options.windowProgram, {QStringLiteral("--serve")},
+                         options.lineRateSeconds, window) ||
+        !serveAndMeasure(controller, options.minimalProgram,
+                         {QStringLiteral("--serve"), controller.slavePath()},
+                         options.lineRateSeconds, transport))
+        return false;
+
+    long long picture = 0;
+    long long label = 0;
+    long long changes = 0;
+    int port = 0;
+    if (std::sscanf(window.report.c_str(), "PAINTS picture=%lld label=%lld changes=%lld port=%d",
+                    &picture, &label, &changes, &port) != 4) {
+        std::printf("line rate: unreadable report \"%s\"\n", window.report.c_str());
+        return false;
+    }
+    printResult("CPU at line rate (1,440 replies/s)",
+                QStringLiteral("window %1 % of one core over %2 s; %3 replies sent, %4 shown; "
+                               "paints/s: map %5, caption %6")
+                    .arg(window.cpuShare * 100, 0, 'f', 2)
+                    .arg(window.seconds, 0, 'f', 1)
+                    .arg(window.replies)
+                    .arg(changes)
+                    .arg(double(picture) / window.seconds, 0, 'f', 1)
+                    .arg(double(label) / window.seconds, 0, 'f', 1),
+                QStringLiteral("serial transport alone %1 % of one core")
+                    .arg(transport.cpuShare * 100, 0, 'f', 2),
+                transport.cpuShare > 0 ? window.cpuShare / transport.cpuShare : 0,
+                QStringLiteral("< 10 % of one core"), window.cpuShare < 0.10);
+    const bool allShown = changes >= window.replies - 2 && changes <= window.replies + 2;
+    if (!allShown || port != 1)
+        std::printf("line rate: REPLIES LOST or port closed\n");
+    return allShown && port == 1;
+}
+
+} // namespace roteka::bench

@@ -1,0 +1,95 @@
+// Receive throughput: replies per second through the window's receive handler (each reply a
+// new azimuth, so each one redraws the map pointers), against the reply scanner alone over the
+// same stream.
+#include "Benchmarks.h"
+#include "FakePlatform.h"
+#include "Measure.h"
+#include "PtyPeer.h"
+
+#include "feedback/ReplyScanner.h"
+#include "ui/CaptionLabel.h"
+
+#include <QTest>
+
+#include <cstdio>
+#include <vector>
+
+namespace roteka::bench {
+
+namespace {
+
+double handlerRound(test::FakePlatform& platform, Form1& form,
+                    const std::vector<QByteArray>& stream, long long& changes) {
+    changes = 0;
+    const auto connection =
+        QObject::connect(form.Label4, &CaptionLabel::change, [&changes] { ++changes; });
+    const std::int64_t start = nowNs();
+    for (const QByteArray& bytes : stream)
+        platform.serial.feed(bytes);
+    const std::int64_t end = nowNs();
+    QObject::disconnect(connection);
+    return double(stream.size()) / (double(end - start) / 1e9);
+}
+
+double scannerRound(const std::vector<QByteArray>& stream, long long& accepted) {
+    accepted = 0;
+    QString buffer;
+    const std::int64_t start = nowNs();
+    for (const QByteArray& bytes : stream) {
+        for (const char c : bytes) {
+            buffer += QLatin1Char(c);
+            if (scanStep(buffer))
+                ++accepted;
+        }
+    }
+    const std::int64_t end = nowNs();
+    return double(stream.size()) / (double(end - start) / 1e9);
+}
+
+} // namespace
+
+bool runThroughput(const Options& options) {
+    test::TestDirectory dir;
+    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "3,9600,N,8,1:0\r\n");
+    test::FakePlatform platform;
+    Form1 form(platform.services());
+    form.Form_Load();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form) || !platform.serial.portOpen()) {
+        std::printf("receive throughput: the window did not come up with its port open\n");
+        return false;
+    }
+
+    std::vector<QByteArray> stream;
+    stream.reserve(std::size_t(options.replies));
+    for (long long i = 0; i < options.replies; ++i)
+        stream.push_back(reply(streamAzimuth(i)));
+
+    constexpr int Rounds = 3;
+    std::vector<double> handler;
+    std::vector<double> scanner;
+    bool allAccepted = true;
+    for (int round = 0; round < Rounds; ++round) {
+        long long changes = 0;
+        long long accepted = 0;
+        handler.push_back(handlerRound(platform, form, stream, changes));
+        scanner.push_back(scannerRound(stream, accepted));
+        // Each round starts where the last ended, so its first reply may repeat the caption.
+        allAccepted = allAccepted && changes >= options.replies - 1 && accepted == options.replies;
+        QCoreApplication::processEvents();
+    }
+    const double figure = median(handler);
+    const double baseline = median(scanner);
+    printResult("receive throughput",
+                QStringLiteral("handler %1 replies/s (median of %2 rounds of %3)")
+                    .arg(figure, 0, 'f', 0)
+                    .arg(Rounds)
+                    .arg(options.replies),
+                QStringLiteral("scanner alone %1 replies/s").arg(baseline, 0, 'f', 0),
+                figure / baseline, QStringLiteral(">= 50000 replies/s"), figure >= 50000);
+    if (!allAccepted)
+        std::printf("receive throughput: REPLIES LOST\n");
+    return allAccepted;
+}
+
+} // namespace roteka::bench

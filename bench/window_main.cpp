@@ -1,0 +1,111 @@
+// roteka-bench-window: the program's window on the real platform services, started exactly as
+// the program starts it, for the start-up and line-rate benchmarks.
+//   --first-paint  prints "SHOWN <monotonic ns> <peak RSS KiB>" once the first paint has been
+//   processed, exits
+//   --serve        prints "READY" after the first paint, then obeys lines on standard input:
+//                  "MARK" restarts the counters, "REPORT" prints them and exits
+#include "Measure.h"
+
+#include "app/QtPlatform.h"
+#include "ui/CaptionLabel.h"
+#include "ui/PictureBox.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+// Responsibilities: counts paint events of the watched widgets and notices the first one.
+class PaintWatch : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (watched == picture)
+                ++picturePaints;
+            else if (watched == label)
+                ++labelPaints;
+            if (!painted) {
+                painted = true;
+                QTimer::singleShot(0, this, [this] { firstPaint(); });
+            }
+        }
+        return false;
+    }
+
+    QObject* picture = nullptr;
+    QObject* label = nullptr;
+    bool painted = false;
+    long long picturePaints = 0;
+    long long labelPaints = 0;
+    std::function<void()> firstPaint;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const bool serve = argc > 1 && std::strcmp(argv[1], "--serve") == 0;
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    roteka::QtPlatform platform;
+    roteka::Form1 form(platform.services());
+    QApplication::setWindowIcon(form.windowIcon());
+    platform.messages.setParent(&form);
+    form.Form_Load();
+
+    PaintWatch watch;
+    watch.picture = form.Picture1;
+    watch.label = form.Label4;
+    form.installEventFilter(&watch);
+    form.Picture1->installEventFilter(&watch);
+    form.Label4->installEventFilter(&watch);
+    long long changes = 0;
+    QObject::connect(form.Label4, &roteka::CaptionLabel::change, [&] { ++changes; });
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    input.setEnabled(false);
+    std::string pending;
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            QApplication::exit(1);
+            return;
+        }
+        pending.append(buffer, std::size_t(n));
+        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+            const std::string line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            if (line == "MARK") {
+                watch.picturePaints = watch.labelPaints = changes = 0;
+                std::printf("MARKED %lld\n", static_cast<long long>(roteka::bench::nowNs()));
+            } else if (line == "REPORT") {
+                std::printf("PAINTS picture=%lld label=%lld changes=%lld port=%d\n",
+                            watch.picturePaints, watch.labelPaints, changes,
+                            platform.serial.portOpen() ? 1 : 0);
+                QApplication::quit();
+            }
+            std::fflush(stdout);
+        }
+    });
+
+    watch.firstPaint = [&] {
+        if (serve) {
+            std::printf("READY port=%d\n", platform.serial.portOpen() ? 1 : 0);
+            input.setEnabled(true);
+        } else {
+            std::printf("SHOWN %lld %lld\n", static_cast<long long>(roteka::bench::nowNs()),
+                        roteka::bench::peakResidentKiB());
+            QApplication::quit();
+        }
+        std::fflush(stdout);
+    };
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,70 @@
+// The line settings parser: never crashes; what it accepts is in range, and writing the parsed
+// values out again in the settings' own form parses to the same values.
+#include "serial/LineSettings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void fail(const char* what, const QString& text) {
+    std::fprintf(stderr, "line settings: %s: \"%s\"\n", what, qPrintable(text));
+    std::abort();
+}
+
+QString format(const roteka::LineSettings& s) {
+    QString parity;
+    switch (s.parity) {
+    case QSerialPort::NoParity:
+        parity = QStringLiteral("N");
+        break;
+    case QSerialPort::EvenParity:
+        parity = QStringLiteral("E");
+        break;
+    case QSerialPort::OddParity:
+        parity = QStringLiteral("O");
+        break;
+    case QSerialPort::MarkParity:
+        parity = QStringLiteral("M");
+        break;
+    case QSerialPort::SpaceParity:
+        parity = QStringLiteral("S");
+        break;
+    }
+    QString stop;
+    switch (s.stopBits) {
+    case QSerialPort::OneStop:
+        stop = QStringLiteral("1");
+        break;
+    case QSerialPort::OneAndHalfStop:
+        stop = QStringLiteral("1.5");
+        break;
+    case QSerialPort::TwoStop:
+        stop = QStringLiteral("2");
+        break;
+    }
+    return QStringLiteral("%1,%2,%3,%4").arg(s.baudRate).arg(parity).arg(int(s.dataBits)).arg(stop);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const auto parsed = roteka::parseLineSettings(text);
+    if (!parsed)
+        return 0;
+    if (parsed->baudRate < 50 || parsed->baudRate > 4000000)
+        fail("baud rate out of range", text);
+    if (parsed->dataBits < QSerialPort::Data5 || parsed->dataBits > QSerialPort::Data8)
+        fail("data bits out of range", text);
+    const QString written = format(*parsed);
+    const auto again = roteka::parseLineSettings(written);
+    if (!again)
+        fail("refused its own values written out", text);
+    if (!(*again == *parsed))
+        fail("its own values written out parse differently", text);
+    return 0;
+}

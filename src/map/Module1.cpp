@@ -34,8 +34,11 @@ double VectorAngle(const double& x, const double& y) {
         return (p / 2 - t) + p / 2;
     if (x < 0 && y < 0)
         return t + p;
-    if (x > 0 && y < 0)
-        return (p / 2 - t) + (p / 2) * 3;
+    if (x > 0 && y < 0) {
+        // Just below the +x axis the sum rounds up to a full turn, which is 0.
+        const double angle = (p / 2 - t) + (p / 2) * 3;
+        return angle < 2 * p ? angle : 0;
+    }
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "ui/CaptionLabel.h"
+#include "ui/FramePacer.h"
 #include "ui/PictureBox.h"
 #include "ui/TabControl.h"
 
@@ -132,6 +133,7 @@ const QString SwitchTip = QStringLiteral(
 void Form1::createControls() {
     setWindowTitle(QStringLiteral("ROTEKA"));
     setWindowIcon(applicationIcon());
+    (new FramePacer(this))->pace(this);
     setFixedSize(3240 / TwipsPerPixel, 4740 / TwipsPerPixel);
     setFont(japaneseFont(Pitch::Proportional, Pt8_25));
     {

@@ -1,11 +1,7 @@
 #include "ui/PictureBox.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
-#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -23,49 +19,7 @@ QPoint toPixel(QPointF twips) {
 
 } // namespace
 
-// Responsibilities: holds back a window's repaints (its update requests) that come within a
-// display frame of the last one, and asks for one repaint when that frame ends.
-class FramePacer : public QObject {
-public:
-    explicit FramePacer(QObject* parent) : QObject(parent) {
-        timer_.setSingleShot(true);
-        timer_.setTimerType(Qt::PreciseTimer);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (window_)
-                QCoreApplication::postEvent(window_, new QEvent(QEvent::UpdateRequest),
-                                            Qt::LowEventPriority);
-        });
-    }
-
-    void pace(QWidget* window) {
-        if (window_)
-            window_->removeEventFilter(this);
-        window_ = window;
-        if (window_)
-            window_->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != window_ || event->type() != QEvent::UpdateRequest)
-            return false;
-        const qreal rate = window_->screen() ? window_->screen()->refreshRate() : 60.0;
-        const qint64 frame = std::clamp<qint64>(qRound64(1000.0 / qMax<qreal>(rate, 1.0)), 4, 50);
-        if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= frame) {
-            sinceRepaint_.start();
-            return false;
-        }
-        if (!timer_.isActive())
-            timer_.start(int(frame - sinceRepaint_.elapsed()));
-        return true;
-    }
-
-private:
-    QPointer<QWidget> window_;
-    QElapsedTimer sinceRepaint_;
-    QTimer timer_;
-};
-
-PictureBox::PictureBox(QWidget* parent) : QFrame(parent), framePacer_(new FramePacer(this)) {
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(BorderWidth);
     base_ = blankSurface();
@@ -278,10 +232,6 @@ void PictureBox::dropScreenOnlyDrawing() {
 
 void PictureBox::showEvent(QShowEvent* event) {
     dropScreenOnlyDrawing();
-    if (window() != pacedWindow_) {
-        pacedWindow_ = window();
-        framePacer_->pace(pacedWindow_);
-    }
     if (QWindow* handle = window()->windowHandle(); handle && handle != exposeSource_) {
         if (exposeSource_)
             exposeSource_->removeEventFilter(this);

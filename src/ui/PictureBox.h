@@ -13,8 +13,6 @@
 
 namespace roteka {
 
-class FramePacer;
-
 // Responsibilities: the map box. Shows a picture inside a two-pixel sunken border and lets
 // the program draw on it in twips (15 to a pixel, measured from the inside of the border)
 // with a pen whose colour and width persist between calls. Drawing made while persistent
@@ -111,9 +109,6 @@ private:
     QRect paintedArea_;          // where other drawing may have changed it
     QHash<Shape, Stamp> stamps_;
     QImage scratch_; // all black between uses; stamps are made on it
-
-    QPointer<QWidget> pacedWindow_;
-    FramePacer* framePacer_ = nullptr; // keeps pacedWindow_ to one repaint a display frame
 };
 
 } // namespace roteka

@@ -58,6 +58,8 @@ void MapAnglesTest::vectorAngle_data() {
     QTest::newRow("flat, fourth quadrant") << std::sqrt(3.0) << -1.0 << 11 * pi / 6;
     QTest::newRow("tiny x, huge y") << 1e-300 << 1e300 << pi / 2;
     QTest::newRow("infinite x") << inf << 3.0 << 0.0;
+    QTest::newRow("just below +x is a full turn, 0") << 1.0 << -1e-300 << 0.0;
+    QTest::newRow("infinite x below the axis") << inf << -2.0 << 0.0;
     QTest::newRow("x not a number") << notANumber << 1.0 << 0.0;
     QTest::newRow("y not a number") << -1.0 << notANumber << 0.0;
     QTest::newRow("neither a number") << notANumber << notANumber << 0.0;

@@ -143,7 +143,7 @@ void PictureBox::draw(const Shape& shape, const QRectF& bounds, Draw&& paint) {
 
     const QColor colour = foreColor();
     const QRgba64 exact = colour.rgba64();
-    const bool stampable = colour.spec() == QColor::Rgb && colour.alpha() == 255 &&
+    const bool stampable = colour == colour.toRgb() && colour.alpha() == 255 &&
                            exact.red() % 257 == 0 && exact.green() % 257 == 0 &&
                            exact.blue() % 257 == 0 && target->format() == QImage::Format_RGB32;
     QRect changed;

@@ -1,5 +1,6 @@
 #include "Measure.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -20,6 +21,25 @@
 extern char** environ;
 
 namespace roteka::bench {
+
+CommandInput::CommandInput(std::function<void(const std::string&)> onLine)
+    : notifier_(STDIN_FILENO, QSocketNotifier::Read), onLine_(std::move(onLine)) {
+    QObject::connect(&notifier_, &QSocketNotifier::activated, [this] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            QCoreApplication::exit(1);
+            return;
+        }
+        pending_.append(buffer, std::size_t(n));
+        for (auto end = pending_.find('\n'); end != std::string::npos; end = pending_.find('\n')) {
+            const std::string line = pending_.substr(0, end);
+            pending_.erase(0, end + 1);
+            onLine_(line);
+            std::fflush(stdout);
+        }
+    });
+}
 
 std::int64_t nowNs() {
     timespec ts{};

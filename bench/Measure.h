@@ -1,16 +1,31 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <vector>
 
 namespace roteka::bench {
+
+// Responsibilities: reads a benchmark child's commands from its standard input, one a line,
+// and hands each line to the callback; the event loop ends with code 1 when the input closes.
+class CommandInput {
+public:
+    explicit CommandInput(std::function<void(const std::string&)> onLine);
+    void setEnabled(bool enabled) { notifier_.setEnabled(enabled); }
+
+private:
+    QSocketNotifier notifier_;
+    std::string pending_;
+    std::function<void(const std::string&)> onLine_;
+};
 
 // Monotonic clock in nanoseconds; the same clock in every process on the machine.
 std::int64_t nowNs();

@@ -47,27 +47,13 @@ int serveTransport(const char* device) {
     long long bytes = 0;
     QObject::connect(&port, &QSerialPort::readyRead, [&] { bytes += port.readAll().size(); });
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    std::string pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            QCoreApplication::exit(1);
-            return;
-        }
-        pending.append(buffer, std::size_t(n));
-        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
-            const std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (line == "MARK") {
-                bytes = 0;
-                std::printf("MARKED %lld\n", static_cast<long long>(roteka::bench::nowNs()));
-            } else if (line == "REPORT") {
-                std::printf("BYTES %lld\n", bytes);
-                QCoreApplication::quit();
-            }
-            std::fflush(stdout);
+    roteka::bench::CommandInput input([&](const std::string& line) {
+        if (line == "MARK") {
+            bytes = 0;
+            std::printf("MARKED %lld\n", static_cast<long long>(roteka::bench::nowNs()));
+        } else if (line == "REPORT") {
+            std::printf("BYTES %lld\n", bytes);
+            QCoreApplication::quit();
         }
     });
     std::printf("READY port=1\n");

@@ -68,32 +68,18 @@ int main(int argc, char* argv[]) {
     long long changes = 0;
     QObject::connect(form.Label4, &roteka::CaptionLabel::change, [&] { ++changes; });
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    input.setEnabled(false);
-    std::string pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            QApplication::exit(1);
-            return;
-        }
-        pending.append(buffer, std::size_t(n));
-        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
-            const std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (line == "MARK") {
-                watch.picturePaints = watch.labelPaints = changes = 0;
-                std::printf("MARKED %lld\n", static_cast<long long>(roteka::bench::nowNs()));
-            } else if (line == "REPORT") {
-                std::printf("PAINTS picture=%lld label=%lld changes=%lld port=%d\n",
-                            watch.picturePaints, watch.labelPaints, changes,
-                            platform.serial.portOpen() ? 1 : 0);
-                QApplication::quit();
-            }
-            std::fflush(stdout);
+    roteka::bench::CommandInput input([&](const std::string& line) {
+        if (line == "MARK") {
+            watch.picturePaints = watch.labelPaints = changes = 0;
+            std::printf("MARKED %lld\n", static_cast<long long>(roteka::bench::nowNs()));
+        } else if (line == "REPORT") {
+            std::printf("PAINTS picture=%lld label=%lld changes=%lld port=%d\n",
+                        watch.picturePaints, watch.labelPaints, changes,
+                        platform.serial.portOpen() ? 1 : 0);
+            QApplication::quit();
         }
     });
+    input.setEnabled(false);
 
     watch.firstPaint = [&] {
         if (serve) {

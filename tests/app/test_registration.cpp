@@ -2,6 +2,7 @@
 // connect caption and the messages say afterwards.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -20,14 +21,15 @@ using namespace roteka::test;
 
 namespace {
 
-const QString Registered = QStringLiteral(
-    "環境への登録が終了しました。\r\n\r\nコムポート変更の場合はこのプログラムを一度再起動してください。");
-const QString PortChosen = QStringLiteral(
-    "ポート変更が完了しました。\r\n\r\n"
-    "\u3000設定内容は環境設定登録後に有効となります。\r\n"
-    "\u3000環境設定登録後にポートを確認してください。\r\n"
-    "\u3000ポートが有効「ﾎﾟｰﾄ = True」となった場合であっても、一度プログラムを再起動後に使用してくださ"
-    "い。");
+const QString Registered = QStringLiteral("環境への登録が終了しました。\r\n\r\nコムポート変更の場合"
+                                          "はこのプログラムを一度再起動してください。");
+const QString PortChosen =
+    QStringLiteral("ポート変更が完了しました。\r\n\r\n"
+                   "\u3000設定内容は環境設定登録後に有効となります。\r\n"
+                   "\u3000環境設定登録後にポートを確認してください。\r\n"
+                   "\u3000ポートが有効「ﾎﾟｰﾄ = "
+                   "True」となった場合であっても、一度プログラムを再起動後に使用してくださ"
+                   "い。");
 
 struct FakeStart {
     FakeStart() {
@@ -73,26 +75,46 @@ void RegistrationTest::registration_data() {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("offsetAfter");
 
-    QTest::newRow("no changes") << "3" << "9600,N,8,1" << "0" << QByteArray("3,9600,N,8,1:0\r\n")
-                                << 3 << "9600,N,8,1" << " ﾎﾟｰﾄ=True" << "0";
+    QTest::newRow("no changes") << "3"
+                                << "9600,N,8,1"
+                                << "0" << QByteArray("3,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
+                                << " ﾎﾟｰﾄ=True"
+                                << "0";
     QTest::newRow("empty offset becomes 0")
-        << "3" << "9600,N,8,1" << "" << QByteArray("3,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
-        << " ﾎﾟｰﾄ=True" << "0";
-    QTest::newRow("absent port") << "7" << "9600,N,8,1" << "0"
-                                 << QByteArray("7,9600,N,8,1:0\r\n") << 7 << "9600,N,8,1"
-                                 << " ﾎﾟｰﾄ=False" << "0";
+        << "3"
+        << "9600,N,8,1"
+        << "" << QByteArray("3,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
+        << " ﾎﾟｰﾄ=True"
+        << "0";
+    QTest::newRow("absent port") << "7"
+                                 << "9600,N,8,1"
+                                 << "0" << QByteArray("7,9600,N,8,1:0\r\n") << 7 << "9600,N,8,1"
+                                 << " ﾎﾟｰﾄ=False"
+                                 << "0";
     QTest::newRow("letters keep the previous port")
-        << "COM3" << "9600,N,8,1" << "0" << QByteArray("COM3,9600,N,8,1:0\r\n") << 3
-        << "9600,N,8,1" << " ﾎﾟｰﾄ=True" << "0";
+        << "COM3"
+        << "9600,N,8,1"
+        << "0" << QByteArray("COM3,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
+        << " ﾎﾟｰﾄ=True"
+        << "0";
     QTest::newRow("refused line settings keep the previous ones")
-        << "3" << "9600,Q,8,1" << "5" << QByteArray("3,9600,Q,8,1:5\r\n") << 3 << "9600,N,8,1"
-        << " ﾎﾟｰﾄ=True" << "5";
-    QTest::newRow("3.5 opens port 4") << "3.5" << "4800,E,7,2" << "-5"
-                                      << QByteArray("3.5,4800,E,7,2:-5\r\n") << 4 << "4800,E,7,2"
-                                      << " ﾎﾟｰﾄ=True" << "-5";
-    QTest::newRow("2.5 tries port 2") << "2.5" << "9600,N,8,1" << "0"
-                                      << QByteArray("2.5,9600,N,8,1:0\r\n") << 2 << "9600,N,8,1"
-                                      << " ﾎﾟｰﾄ=False" << "0";
+        << "3"
+        << "9600,Q,8,1"
+        << "5" << QByteArray("3,9600,Q,8,1:5\r\n") << 3 << "9600,N,8,1"
+        << " ﾎﾟｰﾄ=True"
+        << "5";
+    QTest::newRow("3.5 opens port 4")
+        << "3.5"
+        << "4800,E,7,2"
+        << "-5" << QByteArray("3.5,4800,E,7,2:-5\r\n") << 4 << "4800,E,7,2"
+        << " ﾎﾟｰﾄ=True"
+        << "-5";
+    QTest::newRow("2.5 tries port 2")
+        << "2.5"
+        << "9600,N,8,1"
+        << "0" << QByteArray("2.5,9600,N,8,1:0\r\n") << 2 << "9600,N,8,1"
+        << " ﾎﾟｰﾄ=False"
+        << "0";
 }
 
 void RegistrationTest::registration() {
@@ -124,21 +146,16 @@ void RegistrationTest::registration() {
 }
 
 void RegistrationTest::registerWithoutChangesKeepsRepliesComing() {
-    TestDirectory dir;
-    PtyPeer controller(dir.aliasDir(), 6);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "6,9600,N,8,1:0\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    controller.write("AZ=010\r\n");
+    PtyStation station(6);
+    const Form1& form = *station.form;
+    station.controller->write("AZ=010\r\n");
     QVERIFY(waitFor([&] { return form.Label4->text() == QStringLiteral("10"); }));
 
     form.Command8->click();
     QCOMPARE(form.Label1->text(), QStringLiteral(" ﾎﾟｰﾄ=True"));
     QCOMPARE(form.Command6->text(), QStringLiteral("切断"));
-    QCOMPARE(messages.shown, QStringList{Registered});
-    controller.write("AZ=020\r\n");
+    QCOMPARE(station.messages.shown, QStringList{Registered});
+    station.controller->write("AZ=020\r\n");
     QVERIFY(waitFor([&] { return form.Label4->text() == QStringLiteral("20"); }));
 }
 
@@ -173,7 +190,8 @@ void RegistrationTest::writeFailureIsReported() {
     QVERIFY(message.size() > QStringLiteral("「ROTEKA.DAT」に書き込めませんでした。\r\n").size());
     QVERIFY(!start.platform.messages.shown.contains(Registered));
     if (!directoryInPlace)
-        QCOMPARE(start.dir.readFile(QStringLiteral("ROTEKA.DAT")), QByteArray("3,9600,N,8,1:0\r\n"));
+        QCOMPARE(start.dir.readFile(QStringLiteral("ROTEKA.DAT")),
+                 QByteArray("3,9600,N,8,1:0\r\n"));
     // The link is set up again all the same.
     QCOMPARE(start.platform.serial.commPort(), 12);
     QCOMPARE(start.form.Label1->text(), QStringLiteral(" ﾎﾟｰﾄ=True"));

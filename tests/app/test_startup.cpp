@@ -2,6 +2,7 @@
 // behind, with the serial port both faked and real (a pseudo-terminal).
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "serial/QtSerialPort.h"
@@ -61,59 +62,91 @@ void StartupTest::settingsLines_data() {
 
     const QStringList none;
     const QStringList failure{FailureReport};
-    QTest::newRow("current form") << QByteArray("3,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1" << "3"
-                                  << "9600,N,8,1" << "0" << none
-                                  << QByteArray("3,9600,N,8,1:0\r\n") << "Port = True";
+    QTest::newRow("current form") << QByteArray("3,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
+                                  << "3"
+                                  << "9600,N,8,1"
+                                  << "0" << none << QByteArray("3,9600,N,8,1:0\r\n")
+                                  << "Port = True";
     QTest::newRow("other values, port absent")
-        << QByteArray("12,4800,E,7,2:-5\r\n") << 12 << "4800,E,7,2" << "12" << "4800,E,7,2"
+        << QByteArray("12,4800,E,7,2:-5\r\n") << 12 << "4800,E,7,2"
+        << "12"
+        << "4800,E,7,2"
         << "-5" << failure << QByteArray("12,4800,E,7,2:-5\r\n") << "";
     QTest::newRow("no port number keeps Text1")
-        << QByteArray(",9600,N,8,1:0\r\n") << 3 << "9600,N,8,1" << "3" << "9600,N,8,1" << "0"
-        << none << QByteArray(",9600,N,8,1:0\r\n") << "Port = True";
+        << QByteArray(",9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "0" << none << QByteArray(",9600,N,8,1:0\r\n") << "Port = True";
     QTest::newRow("no line settings keeps Text2")
-        << QByteArray("3,:10\r\n") << 3 << "9600,N,8,1" << "3" << "9600,N,8,1" << "10" << none
-        << QByteArray("3,:10\r\n") << "Port = True";
+        << QByteArray("3,:10\r\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "10" << none << QByteArray("3,:10\r\n") << "Port = True";
     QTest::newRow("empty offset stays empty")
-        << QByteArray("3,9600,N,8,1:\r\n") << 3 << "9600,N,8,1" << "3" << "9600,N,8,1" << ""
-        << none << QByteArray("3,9600,N,8,1:\r\n") << "Port = True";
-    QTest::newRow("no colon") << QByteArray("3,9600,N,8,1\r\n") << 1 << "9600,N,8,1" << "3"
-                              << "9600,N,8,1" << "0" << failure
-                              << QByteArray("3,9600,N,8,1\r\n") << "";
-    QTest::newRow("no comma") << QByteArray("3\r\n") << 1 << "9600,N,8,1" << "3"
-                              << "9600,N,8,1" << "0" << failure << QByteArray("3\r\n") << "";
-    QTest::newRow("colon before comma")
-        << QByteArray(":3,9600\r\n") << 1 << "9600,N,8,1" << "3" << "9600,N,8,1" << "0"
-        << failure << QByteArray(":3,9600\r\n") << "";
-    QTest::newRow("legacy") << QByteArray("3,9600,N,8,1:x;7\r\n") << 3 << "9600,N,8,1" << "3"
-                            << "9600,N,8,1" << "7" << QStringList{LegacyMessage}
-                            << QByteArray("3,9600,N,8,1:7\r\n") << "Port = True";
+        << QByteArray("3,9600,N,8,1:\r\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "" << none << QByteArray("3,9600,N,8,1:\r\n") << "Port = True";
+    QTest::newRow("no colon") << QByteArray("3,9600,N,8,1\r\n") << 1 << "9600,N,8,1"
+                              << "3"
+                              << "9600,N,8,1"
+                              << "0" << failure << QByteArray("3,9600,N,8,1\r\n") << "";
+    QTest::newRow("no comma") << QByteArray("3\r\n") << 1 << "9600,N,8,1"
+                              << "3"
+                              << "9600,N,8,1"
+                              << "0" << failure << QByteArray("3\r\n") << "";
+    QTest::newRow("colon before comma") << QByteArray(":3,9600\r\n") << 1 << "9600,N,8,1"
+                                        << "3"
+                                        << "9600,N,8,1"
+                                        << "0" << failure << QByteArray(":3,9600\r\n") << "";
+    QTest::newRow("legacy") << QByteArray("3,9600,N,8,1:x;7\r\n") << 3 << "9600,N,8,1"
+                            << "3"
+                            << "9600,N,8,1"
+                            << "7" << QStringList{LegacyMessage} << QByteArray("3,9600,N,8,1:7\r\n")
+                            << "Port = True";
     QTest::newRow("legacy with empty offset")
-        << QByteArray("3,9600,N,8,1:;\r\n") << 3 << "9600,N,8,1" << "3" << "9600,N,8,1" << "0"
-        << QStringList{LegacyMessage} << QByteArray("3,9600,N,8,1:0\r\n") << "Port = True";
+        << QByteArray("3,9600,N,8,1:;\r\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "0" << QStringList{LegacyMessage} << QByteArray("3,9600,N,8,1:0\r\n") << "Port = True";
     QTest::newRow("legacy without colon")
-        << QByteArray("3,9600,N,8,1;0\r\n") << 1 << "9600,N,8,1" << "3" << "9600,N,8,1" << "0"
-        << failure << QByteArray("3,9600,N,8,1;0\r\n") << "";
+        << QByteArray("3,9600,N,8,1;0\r\n") << 1 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "0" << failure << QByteArray("3,9600,N,8,1;0\r\n") << "";
     QTest::newRow("second line ignored")
-        << QByteArray("3,9600,N,8,1:0\r\n5,1200,N,8,1:9\r\n") << 3 << "9600,N,8,1" << "3"
-        << "9600,N,8,1" << "0" << none << QByteArray("3,9600,N,8,1:0\r\n5,1200,N,8,1:9\r\n")
-        << "Port = True";
+        << QByteArray("3,9600,N,8,1:0\r\n5,1200,N,8,1:9\r\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "0" << none << QByteArray("3,9600,N,8,1:0\r\n5,1200,N,8,1:9\r\n") << "Port = True";
     QTest::newRow("line ending in LF alone")
-        << QByteArray("3,9600,N,8,1:15\n") << 3 << "9600,N,8,1" << "3" << "9600,N,8,1" << "15"
-        << none << QByteArray("3,9600,N,8,1:15\n") << "Port = True";
-    QTest::newRow("no line end") << QByteArray("3,9600,N,8,1:2") << 3 << "9600,N,8,1" << "3"
-                                 << "9600,N,8,1" << "2" << none << QByteArray("3,9600,N,8,1:2")
-                                 << "Port = True";
+        << QByteArray("3,9600,N,8,1:15\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,N,8,1"
+        << "15" << none << QByteArray("3,9600,N,8,1:15\n") << "Port = True";
+    QTest::newRow("no line end") << QByteArray("3,9600,N,8,1:2") << 3 << "9600,N,8,1"
+                                 << "3"
+                                 << "9600,N,8,1"
+                                 << "2" << none << QByteArray("3,9600,N,8,1:2") << "Port = True";
     QTest::newRow("refused line settings")
-        << QByteArray("3,9600,X,8,1:0\r\n") << 3 << "9600,N,8,1" << "3" << "9600,X,8,1" << "0"
-        << failure << QByteArray("3,9600,X,8,1:0\r\n") << "";
+        << QByteArray("3,9600,X,8,1:0\r\n") << 3 << "9600,N,8,1"
+        << "3"
+        << "9600,X,8,1"
+        << "0" << failure << QByteArray("3,9600,X,8,1:0\r\n") << "";
     QTest::newRow("fractional port number rounds to even")
-        << QByteArray("2.5,9600,N,8,1:0\r\n") << 2 << "9600,N,8,1" << "2.5" << "9600,N,8,1"
+        << QByteArray("2.5,9600,N,8,1:0\r\n") << 2 << "9600,N,8,1"
+        << "2.5"
+        << "9600,N,8,1"
         << "0" << failure << QByteArray("2.5,9600,N,8,1:0\r\n") << "";
     QTest::newRow("port number 3.4 rounds to 3")
-        << QByteArray("3.4,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1" << "3.4" << "9600,N,8,1"
+        << QByteArray("3.4,9600,N,8,1:0\r\n") << 3 << "9600,N,8,1"
+        << "3.4"
+        << "9600,N,8,1"
         << "0" << none << QByteArray("3.4,9600,N,8,1:0\r\n") << "Port = True";
     QTest::newRow("port number out of 16 bits")
-        << QByteArray("40000,9600,N,8,1:0\r\n") << 1 << "9600,N,8,1" << "40000" << "9600,N,8,1"
+        << QByteArray("40000,9600,N,8,1:0\r\n") << 1 << "9600,N,8,1"
+        << "40000"
+        << "9600,N,8,1"
         << "0" << failure << QByteArray("40000,9600,N,8,1:0\r\n") << "";
 }
 
@@ -142,7 +175,8 @@ void StartupTest::settingsLines() {
     QCOMPARE(platform.messages.shown, messages);
     QCOMPARE(dir.readFile(QStringLiteral("ROTEKA.DAT")), fileAfter);
     QCOMPARE(form.Label1->text(), status);
-    QCOMPARE(form.Command6->text(), status.isEmpty() ? QStringLiteral("接続") : QStringLiteral("切断"));
+    QCOMPARE(form.Command6->text(),
+             status.isEmpty() ? QStringLiteral("接続") : QStringLiteral("切断"));
     QCOMPARE(form.SSTab1->currentIndex(), 0);
 }
 
@@ -188,19 +222,13 @@ void StartupTest::fileThatIsADirectory() {
 }
 
 void StartupTest::realPortOpens() {
-    TestDirectory dir;
-    PtyPeer controller(dir.aliasDir(), 7);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "7,9600,N,8,1:0\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-
-    QCOMPARE(messages.shown, QStringList());
+    PtyStation station(7);
+    const Form1& form = *station.form;
+    QCOMPARE(station.messages.shown, QStringList());
     QCOMPARE(form.Label1->text(), QStringLiteral("Port = True"));
     QCOMPARE(form.Command6->text(), QStringLiteral("切断"));
     QCOMPARE(form.SSTab1->currentIndex(), 0);
-    controller.write("AZ=123\r\n");
+    station.controller->write("AZ=123\r\n");
     QVERIFY(waitFor([&] { return form.Label4->text() == QStringLiteral("123"); }));
     QCOMPARE(form.Label2[5]->text(), QStringLiteral("設定角度 ＝"));
 }
@@ -240,17 +268,11 @@ void StartupTest::realPortHeldByAnotherProcess() {
 }
 
 void StartupTest::legacyLineOnRealPort() {
-    TestDirectory dir;
-    PtyPeer controller(dir.aliasDir(), 4);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "4,9600,N,8,1:old;-3\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    QCOMPARE(messages.shown, QStringList{LegacyMessage});
-    QCOMPARE(dir.readFile(QStringLiteral("ROTEKA.DAT")), QByteArray("4,9600,N,8,1:-3\r\n"));
-    QCOMPARE(form.Label1->text(), QStringLiteral("Port = True"));
-    QCOMPARE(form.Command6->text(), QStringLiteral("切断"));
+    PtyStation station(4, "4,9600,N,8,1:old;-3\r\n");
+    QCOMPARE(station.messages.shown, QStringList{LegacyMessage});
+    QCOMPARE(station.dir.readFile(QStringLiteral("ROTEKA.DAT")), QByteArray("4,9600,N,8,1:-3\r\n"));
+    QCOMPARE(station.form->Label1->text(), QStringLiteral("Port = True"));
+    QCOMPARE(station.form->Command6->text(), QStringLiteral("切断"));
 }
 
 void StartupTest::deviceListingFailureIsSilent() {

@@ -1,6 +1,7 @@
 // Reply reception on the window: characters from the serial port, the current azimuth, the
 // once-per-run initialisation step and what ends a half-received reply.
 #include "FakePlatform.h"
+#include "FakeStation.h"
 #include "PtyPeer.h"
 
 #include "ui/CaptionLabel.h"
@@ -20,15 +21,7 @@ const QString Initialising = QStringLiteral("初期化中");
 const QString SetAngle = QStringLiteral("設定角度 ＝");
 
 // A window started on an open fake port, as after a normal start-up.
-struct Window {
-    Window() : form(platform.services()) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), "3,9600,N,8,1:0\r\n");
-        form.Form_Load();
-    }
-    TestDirectory dir;
-    FakePlatform platform;
-    Form1 form;
-};
+using Window = FakeStation;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // Points are given from the box's outer corner, its border included, as the widget's own
 // coordinates are; the map centre is (102, 102).
 #include "FakePlatform.h"
+#include "FakeStation.h"
 #include "PtyPeer.h"
 
 #include "app/QtPlatform.h"
@@ -18,16 +19,11 @@ using namespace roteka::test;
 
 namespace {
 
-struct Window {
-    Window() : form(platform.services()) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), "3,9600,N,8,1:0\r\n");
-        form.Form_Load();
+struct Window : FakeStation {
+    Window() {
         form.show();
         exposed = QTest::qWaitForWindowExposed(&form);
     }
-    TestDirectory dir;
-    FakePlatform platform;
-    Form1 form;
     bool exposed = false;
 };
 

@@ -3,6 +3,7 @@
 // was drawn persistently. Pixel (100, 100) of the box's inner area is the map centre; the
 // map is replaced by a plain grey picture so that every colour seen was drawn.
 #include "FakePlatform.h"
+#include "FakeStation.h"
 #include "PtyPeer.h"
 
 #include "ui/CaptionLabel.h"
@@ -29,10 +30,8 @@ const QColor Orange(255, 192, 128);
 constexpr double AzimuthLength = 80.0;
 constexpr double TargetLength = 1300.0 / 15.0;
 
-struct Window {
-    Window() : form(platform.services()) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), "3,9600,N,8,1:0\r\n");
-        form.Form_Load();
+struct Window : FakeStation {
+    Window() {
         QImage ground(200, 200, QImage::Format_RGB32);
         ground.fill(Ground);
         form.Picture1->setPicture(ground);
@@ -47,9 +46,6 @@ struct Window {
         const QRect inner = form.Picture1->rect().adjusted(b, b, -b, -b);
         return form.Picture1->grab().toImage().copy(inner).convertToFormat(QImage::Format_RGB32);
     }
-    TestDirectory dir;
-    FakePlatform platform;
-    Form1 form;
 };
 
 QPointF direction(double bearing) {

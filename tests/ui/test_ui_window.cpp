@@ -1,6 +1,7 @@
 // The main window as the operator sees it: rendered colours at the places where the controls
 // lie, the pages, the map, keyboard focus order, texts that fit, and what a screen reader reads.
 #include "FakePlatform.h"
+#include "FakeStation.h"
 #include "PtyPeer.h"
 
 #include "ui/CaptionLabel.h"
@@ -25,12 +26,8 @@ using namespace roteka::test;
 namespace {
 
 // A window after start-up with a valid settings file and port 3 opening, shown offscreen.
-struct StartedWindow {
-    StartedWindow() : form(platform.services()) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), "3,9600,N,8,1:0\r\n");
-        form.Form_Load();
-        form.show();
-    }
+struct StartedWindow : FakeStation {
+    StartedWindow() { form.show(); }
     QImage render() { return form.grab().toImage(); }
     void showPage(int index) {
         QTabBar* tabs = form.SSTab1->tabBar();
@@ -42,10 +39,6 @@ struct StartedWindow {
             qFatal("no control %s", qPrintable(name));
         return widget;
     }
-
-    TestDirectory dir;
-    FakePlatform platform;
-    Form1 form;
 };
 
 QString accessibleText(QWidget* widget, QAccessible::Text kind) {

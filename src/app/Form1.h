@@ -23,10 +23,10 @@ class TabControl;
 
 // The platform services the window works through.
 struct Platform {
-    SerialPort& serial;         // the window's serial control, MSComm1
-    DeviceCatalogue& devices;   // the list of serial devices
-    MessageBoxes& messages;     // modal messages
-    PointerPosition& pointer;   // pointer position and widget rectangles
+    SerialPort& serial;       // the window's serial control, MSComm1
+    DeviceCatalogue& devices; // the list of serial devices
+    MessageBoxes& messages;   // modal messages
+    PointerPosition& pointer; // pointer position and widget rectangles
 };
 
 // Responsibilities: the program's one window. It owns the controls, whose captions and texts
@@ -44,15 +44,15 @@ public:
     void Form_Load();
 
     // Event handlers.
-    void Command1_Click(); // turn left
-    void Command2_Click(); // stop
-    void Command3_Click(); // turn right
-    void Command4_Click(); // step right
-    void Command5_Click(); // step left
-    void Command6_Click(); // connect / disconnect
-    void Command7_Click(); // switch SW1
-    void Command8_Click(); // settings registration
-    void Command9_Click(); // free command
+    void Command1_Click();  // turn left
+    void Command2_Click();  // stop
+    void Command3_Click();  // turn right
+    void Command4_Click();  // step right
+    void Command5_Click();  // step left
+    void Command6_Click();  // connect / disconnect
+    void Command7_Click();  // switch SW1
+    void Command8_Click();  // settings registration
+    void Command9_Click();  // free command
     void Command10_Click(); // switch SW2
     void Command11_Click(); // switch SW3
     void Command12_Click(); // switch SW4
@@ -71,11 +71,11 @@ public:
     QString ReceiveBuffer;
 
     // Controls.
-    QLabel* Label1 = nullptr;                // status line
-    std::array<QLabel*, 6> Label2{};         // [5]: initialisation marker
-    std::array<QLabel*, 1> Label3{};         // free command hint
-    CaptionLabel* Label4 = nullptr;          // current azimuth
-    QLabel* Label5 = nullptr;                // last-commanded angle
+    QLabel* Label1 = nullptr;        // status line
+    std::array<QLabel*, 6> Label2{}; // [5]: initialisation marker
+    std::array<QLabel*, 1> Label3{}; // free command hint
+    CaptionLabel* Label4 = nullptr;  // current azimuth
+    QLabel* Label5 = nullptr;        // last-commanded angle
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
@@ -88,11 +88,11 @@ public:
     QPushButton* Command10 = nullptr;
     QPushButton* Command11 = nullptr;
     QPushButton* Command12 = nullptr;
-    QLineEdit* Text1 = nullptr;              // port number
-    QLineEdit* Text2 = nullptr;              // line settings
-    QLineEdit* Text3 = nullptr;              // free command
-    QLineEdit* Text5 = nullptr;              // offset
-    QComboBox* Combo1 = nullptr;             // serial devices
+    QLineEdit* Text1 = nullptr;  // port number
+    QLineEdit* Text2 = nullptr;  // line settings
+    QLineEdit* Text3 = nullptr;  // free command
+    QLineEdit* Text5 = nullptr;  // offset
+    QComboBox* Combo1 = nullptr; // serial devices
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
     TabControl* SSTab1 = nullptr;

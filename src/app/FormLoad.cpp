@@ -20,7 +20,8 @@ void Form1::Form_Load() {
             WriteSettingsFile();
             SSTab1->setCurrentIndex(1);
             messages_.show(messageLines({
-                QStringLiteral("「ROTEKA.DAT」が有りませんでしたので新たに暫定データを作成しました。"),
+                QStringLiteral(
+                    "「ROTEKA.DAT」が有りませんでしたので新たに暫定データを作成しました。"),
                 QStringLiteral("（コムポート＝３）"),
                 QString(),
                 QStringLiteral("表示の環境設定ページを修正し登録してください。"),
@@ -51,8 +52,9 @@ void Form1::ReportStartupFailure() {
         QString(),
         QStringLiteral("パソコンのコムポートに合わせ修正し環境登録ボタンで登録してください。"),
         QString(),
-        QStringLiteral("旧システムで環境設定している場合は、「ROTEKA.DAT」を新バージョン用に変更しまし"
-                       "たので再設定してください。"),
+        QStringLiteral(
+            "旧システムで環境設定している場合は、「ROTEKA.DAT」を新バージョン用に変更しまし"
+            "たので再設定してください。"),
     }));
 }
 

@@ -5,8 +5,7 @@
 namespace roteka {
 
 void QtMessageBoxes::show(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ROTEKA"), text, QMessageBox::Ok,
-                    parent_);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ROTEKA"), text, QMessageBox::Ok, parent_);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -56,8 +56,9 @@ void Form1::Combo1_Click() {
         QString(),
         QStringLiteral("　設定内容は環境設定登録後に有効となります。"),
         QStringLiteral("　環境設定登録後にポートを確認してください。"),
-        QStringLiteral("　ポートが有効「ﾎﾟｰﾄ = True」となった場合であっても、一度プログラムを再起動後に使用"
-                       "してください。"),
+        QStringLiteral(
+            "　ポートが有効「ﾎﾟｰﾄ = True」となった場合であっても、一度プログラムを再起動後に使用"
+            "してください。"),
     }));
 }
 

@@ -55,10 +55,10 @@ void writeSettingsLine(const QString& fileName, const QString& line) {
 
     QFile temporary;
     for (int attempt = 0;; ++attempt) {
-        temporary.setFileName(QStringLiteral("%1/.%2.%3")
-                                  .arg(target.absolutePath(), target.fileName())
-                                  .arg(QRandomGenerator::global()->generate(), 8, 16,
-                                       QLatin1Char('0')));
+        temporary.setFileName(
+            QStringLiteral("%1/.%2.%3")
+                .arg(target.absolutePath(), target.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         if (temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             break;
         if (!temporary.exists() || attempt == 8)

@@ -29,8 +29,9 @@ void Form1::ApplySettingsLine() {
     if (Text5->text().isEmpty())
         Text5->setText(QStringLiteral("0"));
     WriteSettingsFile();
-    messages_.show(QStringLiteral("旧システムでの環境設定のため、「ROTEKA.DAT」を新バージョン用に変更しま"
-                                  "したので再確認してください。"));
+    messages_.show(
+        QStringLiteral("旧システムでの環境設定のため、「ROTEKA.DAT」を新バージョン用に変更しま"
+                       "したので再確認してください。"));
 }
 
 void Form1::WriteSettingsFile() {

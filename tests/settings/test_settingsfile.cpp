@@ -39,8 +39,8 @@ void SettingsFileTest::firstLine_data() {
     QTest::newRow("LF alone") << QByteArray("3,9600,N,8,1:0\nrest") << "3,9600,N,8,1:0";
     QTest::newRow("no line end") << QByteArray("3,9600,N,8,1:0") << "3,9600,N,8,1:0";
     QTest::newRow("empty first line") << QByteArray("\r\n3,9600,N,8,1:0\r\n") << "";
-    QTest::newRow("UTF-8 text kept") << QByteArray("3,9600,N,8,1:オフ\r\n")
-                                     << QStringLiteral("3,9600,N,8,1:オフ");
+    QTest::newRow("UTF-8 text kept")
+        << QByteArray("3,9600,N,8,1:オフ\r\n") << QStringLiteral("3,9600,N,8,1:オフ");
 }
 
 void SettingsFileTest::firstLine() {

@@ -45,7 +45,8 @@ void FakeSerialPort::output(const QString& text) {
 }
 
 QString FakeSerialPort::input() {
-    const qsizetype count = inputLen_ <= 0 ? incoming_.size() : qMin<qsizetype>(inputLen_, incoming_.size());
+    const qsizetype count =
+        inputLen_ <= 0 ? incoming_.size() : qMin<qsizetype>(inputLen_, incoming_.size());
     const QString text = QString::fromLatin1(incoming_.left(count));
     incoming_.remove(0, count);
     return text;

@@ -6,6 +6,7 @@
 #include "FakePlatform.h"
 #include "Measure.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -70,16 +71,13 @@ bool spinUntil(const std::function<bool()>& condition, int timeoutMs) {
 }
 
 bool runLatency(const Options& options) {
-    test::TestDirectory dir;
-    RawPty controller;
-    controller.bindAlias(dir.aliasDir(), 21);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "21,115200,N,8,1:0\r\n");
-    QtPlatform platform;
-    test::RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
+    RawStation station(21, "115200,N,8,1");
+    RawPty& controller = station.controller;
+    test::RealWindow window;
+    Form1& form = *window.form;
     form.Form_Load();
     form.show();
-    if (!QTest::qWaitForWindowExposed(&form) || !platform.serial.portOpen()) {
+    if (!QTest::qWaitForWindowExposed(&form) || !window.platform.serial.portOpen()) {
         std::printf("latency: the window did not come up with its port open\n");
         return false;
     }

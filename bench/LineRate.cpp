@@ -115,10 +115,8 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
 } // namespace
 
 bool runLineRate(const Options& options) {
-    test::TestDirectory dir;
-    RawPty controller;
-    controller.bindAlias(dir.aliasDir(), 6);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "6,115200,N,8,1:0\r\n");
+    RawStation station(6, "115200,N,8,1");
+    RawPty& controller = station.controller;
 
     LineRateResult window;
     LineRateResult transport;

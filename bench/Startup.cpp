@@ -50,10 +50,7 @@ QString describe(const StartupRuns& runs) {
 } // namespace
 
 bool runStartup(const Options& options) {
-    test::TestDirectory dir;
-    RawPty controller;
-    controller.bindAlias(dir.aliasDir(), 5);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "5,9600,N,8,1:0\r\n");
+    const RawStation station(5, "9600,N,8,1");
 
     const QString firstPaint = QStringLiteral("--first-paint");
     StartupRuns window;

@@ -236,15 +236,13 @@ void StartupTest::realPortOpens() {
 void StartupTest::realPortAbsent() {
     TestDirectory dir;
     dir.writeFile(QStringLiteral("ROTEKA.DAT"), "160,9600,N,8,1:4\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    QCOMPARE(messages.shown, QStringList{FailureReport});
-    QCOMPARE(form.Text1->text(), QStringLiteral("160"));
-    QCOMPARE(form.Text5->text(), QStringLiteral("4"));
-    QCOMPARE(form.Label1->text(), QString());
-    QCOMPARE(form.Command6->text(), QStringLiteral("接続"));
+    RealWindow window;
+    window.form->Form_Load();
+    QCOMPARE(window.messages.shown, QStringList{FailureReport});
+    QCOMPARE(window.form->Text1->text(), QStringLiteral("160"));
+    QCOMPARE(window.form->Text5->text(), QStringLiteral("4"));
+    QCOMPARE(window.form->Label1->text(), QString());
+    QCOMPARE(window.form->Command6->text(), QStringLiteral("接続"));
 }
 
 void StartupTest::realPortHeldByAnotherProcess() {
@@ -256,13 +254,11 @@ void StartupTest::realPortHeldByAnotherProcess() {
                   QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 30")});
     QVERIFY(holder.waitForReadyRead(5000));
     dir.writeFile(QStringLiteral("ROTEKA.DAT"), "9,9600,N,8,1:0\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    QCOMPARE(messages.shown, QStringList{FailureReport});
-    QCOMPARE(form.Command6->text(), QStringLiteral("接続"));
-    QVERIFY(!platform.serial.portOpen());
+    RealWindow window;
+    window.form->Form_Load();
+    QCOMPARE(window.messages.shown, QStringList{FailureReport});
+    QCOMPARE(window.form->Command6->text(), QStringLiteral("接続"));
+    QVERIFY(!window.platform.serial.portOpen());
     holder.kill();
     holder.waitForFinished();
 }

@@ -3,6 +3,7 @@
 // controller comes up on the same port alias a click on connect brings the replies back.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -83,41 +84,39 @@ void DeviceVanishesTest::killedMidStream() {
     QVERIFY(sim);
     dir.writeFile(QStringLiteral("ROTEKA.DAT"),
                   QStringLiteral("%1,9600,N,8,1:0\r\n").arg(Port).toLatin1());
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    QVERIFY(platform.serial.portOpen());
+    RealWindow window;
+    window.form->Form_Load();
+    QVERIFY(window.platform.serial.portOpen());
     int changes = 0;
-    connect(form.Label4, &CaptionLabel::change, this, [&] { ++changes; });
+    connect(window.form->Label4, &CaptionLabel::change, this, [&] { ++changes; });
 
-    form.Command3->click();
+    window.form->Command3->click();
     QVERIFY(waitFor([&] { return changes >= 5; }));
     sim->kill();
     QVERIFY(sim->waitForFinished(5000));
-    QVERIFY(waitFor([&] { return !platform.serial.portOpen(); }, 2000));
-    QCOMPARE(form.Label1->text(), QStringLiteral("port = False"));
-    QCOMPARE(form.Command6->text(), QStringLiteral("接続"));
+    QVERIFY(waitFor([&] { return !window.platform.serial.portOpen(); }, 2000));
+    QCOMPARE(window.form->Label1->text(), QStringLiteral("port = False"));
+    QCOMPARE(window.form->Command6->text(), QStringLiteral("接続"));
 
-    const QString lastShown = form.Label4->text();
-    form.Command1->click();
-    QCOMPARE(form.Label1->text(), QStringLiteral("port = False"));
-    QCOMPARE(form.Label4->text(), lastShown);
+    const QString lastShown = window.form->Label4->text();
+    window.form->Command1->click();
+    QCOMPARE(window.form->Label1->text(), QStringLiteral("port = False"));
+    QCOMPARE(window.form->Label4->text(), lastShown);
 
     sim = startSimulator(dir, line);
     QVERIFY(sim);
-    form.Command6->click();
-    QVERIFY(platform.serial.portOpen());
-    QCOMPARE(form.Label1->text(), QStringLiteral("Port = True"));
+    window.form->Command6->click();
+    QVERIFY(window.platform.serial.portOpen());
+    QCOMPARE(window.form->Label1->text(), QStringLiteral("Port = True"));
     const int before = changes;
-    form.Command3->click();
+    window.form->Command3->click();
     QByteArray received;
     QVERIFY(waitFor([&] {
         received += sim->readAll();
         return received.contains("RX R");
     }));
     QVERIFY(waitFor([&] { return changes >= before + 5; }));
-    QCOMPARE(messages.shown, QStringList());
+    QCOMPARE(window.messages.shown, QStringList());
     sim->terminate();
     QVERIFY(sim->waitForFinished(5000));
 #endif

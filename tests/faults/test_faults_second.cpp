@@ -2,6 +2,7 @@
 // running keeps its link; when the first one quits, the second connects.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -62,14 +63,6 @@ void startInstance(QProcess& process, const TestDirectory& dir, bool hold) {
     QVERIFY(process.waitForStarted(10000));
 }
 
-// A window in this process on COM<n>, with real serial service.
-struct Window {
-    Window() : form({platform.serial, platform.devices, messages, platform.pointer}) {}
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form;
-};
-
 } // namespace
 
 class SecondInstanceTest : public QObject {
@@ -88,17 +81,13 @@ void SecondInstanceTest::secondGetsTheFailureReport_data() {
 
 void SecondInstanceTest::secondGetsTheFailureReport() {
     QFETCH(bool, streaming);
-    TestDirectory dir;
-    PtyPeer controller(dir.aliasDir(), 16);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "16,9600,N,8,1:0\r\n");
-    Window first;
-    first.form.Form_Load();
+    PtyStation first(16);
     QVERIFY(first.platform.serial.portOpen());
     if (streaming)
-        controller.write("AZ=010\r\nAZ=011\r\nAZ=01");
+        first.controller->write("AZ=010\r\nAZ=011\r\nAZ=01");
 
     QProcess second;
-    startInstance(second, dir, false);
+    startInstance(second, first.dir, false);
     const InstanceReport report = readReport(second);
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitCode(), 0);
@@ -108,12 +97,12 @@ void SecondInstanceTest::secondGetsTheFailureReport() {
     QCOMPARE(report.connect, QStringLiteral("接続"));
     QVERIFY(!report.portOpen);
 
-    controller.write("2\r\nAZ=077\r\n");
-    QVERIFY(waitFor([&] { return first.form.Label4->text() == QStringLiteral("77"); }));
+    first.controller->write("2\r\nAZ=077\r\n");
+    QVERIFY(waitFor([&] { return first.form->Label4->text() == QStringLiteral("77"); }));
     QVERIFY(first.platform.serial.portOpen());
-    QCOMPARE(first.form.Label1->text(), QStringLiteral("Port = True"));
-    first.form.Command1->click();
-    QCOMPARE(controller.readUntil(3, 2000), QByteArray("L\r\n"));
+    QCOMPARE(first.form->Label1->text(), QStringLiteral("Port = True"));
+    first.form->Command1->click();
+    QCOMPARE(first.controller->readUntil(3, 2000), QByteArray("L\r\n"));
     QCOMPARE(first.messages.shown, QStringList());
 }
 
@@ -127,20 +116,20 @@ void SecondInstanceTest::secondConnectsWhenTheFirstQuits() {
     QVERIFY(firstReport.portOpen);
     QCOMPARE(firstReport.messages, QStringList());
 
-    Window second;
-    second.form.Form_Load();
+    RealWindow second;
+    second.form->Form_Load();
     QCOMPARE(second.messages.shown.size(), 1);
     QVERIFY(!second.platform.serial.portOpen());
-    QCOMPARE(second.form.Command6->text(), QStringLiteral("接続"));
+    QCOMPARE(second.form->Command6->text(), QStringLiteral("接続"));
 
     first.closeWriteChannel();
     QVERIFY(first.waitForFinished(10000));
     QCOMPARE(first.exitCode(), 0);
-    second.form.Command6->click();
+    second.form->Command6->click();
     QVERIFY(second.platform.serial.portOpen());
-    QCOMPARE(second.form.Label1->text(), QStringLiteral("Port = True"));
+    QCOMPARE(second.form->Label1->text(), QStringLiteral("Port = True"));
     controller.write("AZ=200\r\n");
-    QVERIFY(waitFor([&] { return second.form.Label4->text() == QStringLiteral("200"); }));
+    QVERIFY(waitFor([&] { return second.form->Label4->text() == QStringLiteral("200"); }));
 }
 
 QTEST_MAIN(SecondInstanceTest)

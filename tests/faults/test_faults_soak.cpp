@@ -3,6 +3,7 @@
 // stays flat.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -122,16 +123,10 @@ void SoakTest::millionNoisyReplies() {
 
 void SoakTest::noisyRepliesOverAPseudoTerminal() {
     constexpr long long Replies = 20000;
-    TestDirectory dir;
-    PtyPeer controller(dir.aliasDir(), 18);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "18,115200,N,8,1:0\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    form.show();
-    QVERIFY(platform.serial.portOpen());
-    ReplyCheck check(form.Label4);
+    PtyStation station(18, "18,115200,N,8,1:0\r\n");
+    station.form->show();
+    QVERIFY(station.platform.serial.portOpen());
+    ReplyCheck check(station.form->Label4);
     NoisyLine line(7);
 
     long long i = 0;
@@ -139,12 +134,12 @@ void SoakTest::noisyRepliesOverAPseudoTerminal() {
         QByteArray chunk;
         while (chunk.size() < 2000 && i < Replies)
             chunk += line.next(i++);
-        controller.write(chunk);
+        station.controller->write(chunk);
         QVERIFY2(waitFor([&] { return check.shown == i; }),
                  qPrintable(QStringLiteral("%1 of %2 replies shown").arg(check.shown).arg(i)));
     }
     QCOMPARE(check.wrong, 0);
-    QCOMPARE(messages.shown, QStringList());
+    QCOMPARE(station.messages.shown, QStringList());
 }
 
 QTEST_MAIN(SoakTest)

@@ -5,6 +5,7 @@
 #include "FakePlatform.h"
 #include "FakeStation.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/PictureBox.h"
@@ -186,21 +187,16 @@ void MapClickTest::measuredFromTheBoxRectangle() {
 }
 
 void MapClickTest::clickOnARealPort() {
-    TestDirectory dir;
-    PtyPeer controller(dir.aliasDir(), 7);
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "7,9600,N,8,1:-10\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
+    PtyStation station(7, "7,9600,N,8,1:-10\r\n");
+    Form1& form = *station.form;
     QCOMPARE(form.Label1->text(), QStringLiteral("Port = True"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     click(form, QPoint(94, 12));
     QCOMPARE(form.Label5->text(), QStringLiteral("345"));
-    QCOMPARE(controller.readUntil(6, 2000), QByteArray("M345\r\n"));
-    QCOMPARE(messages.shown, QStringList());
+    QCOMPARE(station.controller->readUntil(6, 2000), QByteArray("M345\r\n"));
+    QCOMPARE(station.messages.shown, QStringList());
 }
 
 QTEST_MAIN(MapClickTest)

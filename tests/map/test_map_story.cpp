@@ -3,6 +3,7 @@
 // antenna turns until the reported azimuth and both pointers show east.
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -44,29 +45,27 @@ void MapStoryTest::clickEastAndWatchTheAntennaTurn() {
     QVERIFY2(announced.startsWith("PTY /dev/"), announced.constData());
 
     dir.writeFile(QStringLiteral("ROTEKA.DAT"), "6,9600,N,8,1:0\r\n");
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    Form1 form({platform.serial, platform.devices, messages, platform.pointer});
-    form.Form_Load();
-    QCOMPARE(messages.shown, QStringList());
-    QCOMPARE(form.Label1->text(), QStringLiteral("Port = True"));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    RealWindow window;
+    window.form->Form_Load();
+    QCOMPARE(window.messages.shown, QStringList());
+    QCOMPARE(window.form->Label1->text(), QStringLiteral("Port = True"));
+    window.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
 
-    QVERIFY(
-        waitFor([&] { return form.Label2[5]->text() == QStringLiteral("設定角度 ＝"); }, 10000));
-    QCOMPARE(form.Label4->text(), QStringLiteral("300"));
-    QCOMPARE(form.Label5->text(), QStringLiteral("300"));
+    QVERIFY(waitFor([&] { return window.form->Label2[5]->text() == QStringLiteral("設定角度 ＝"); },
+                    10000));
+    QCOMPARE(window.form->Label4->text(), QStringLiteral("300"));
+    QCOMPARE(window.form->Label5->text(), QStringLiteral("300"));
 
-    QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(200, 102));
-    QCOMPARE(form.Label5->text(), QStringLiteral("90"));
-    QVERIFY2(waitFor([&] { return form.Label4->text() == QStringLiteral("90"); }, 30000),
-             qPrintable(form.Label4->text()));
+    QTest::mouseClick(window.form->Picture1, Qt::LeftButton, {}, QPoint(200, 102));
+    QCOMPARE(window.form->Label5->text(), QStringLiteral("90"));
+    QVERIFY2(waitFor([&] { return window.form->Label4->text() == QStringLiteral("90"); }, 30000),
+             qPrintable(window.form->Label4->text()));
 
     // On the map: the blue azimuth pointer runs east to 80 pixels, the wider green target
     // pointer lies under it and shows beyond its end up to 86 pixels; nothing is left of the
     // pointer toward 300 degrees.
-    const QImage& image = form.Picture1->persistentImage();
+    const QImage& image = window.form->Picture1->persistentImage();
     QCOMPARE(image.pixelColor(140, 100), QColor(0, 0, 255));
     QCOMPARE(image.pixelColor(178, 100), QColor(0, 0, 255));
     QCOMPARE(image.pixelColor(184, 100), QColor(0, 192, 0));

@@ -9,27 +9,38 @@
 
 namespace roteka::test {
 
+// Responsibilities: the window on the real platform services, its messages recorded, not
+// started yet: the test prepares the settings file and the port, then calls Form_Load.
+struct RealWindow {
+    QtPlatform platform;
+    RecordingMessageBoxes messages;
+    std::unique_ptr<Form1> form = std::make_unique<Form1>(
+        Platform{platform.serial, platform.devices, messages, platform.pointer});
+};
+
+// The test's directory with COM<n> bound to a pseudo-terminal whose other end the test plays
+// as the controller. The controller can be replaced (a device that goes away and comes back).
+struct BoundController {
+    explicit BoundController(int portNumber)
+        : controller(std::make_unique<PtyPeer>(dir.aliasDir(), portNumber)) {}
+
+    TestDirectory dir;
+    std::unique_ptr<PtyPeer> controller;
+};
+
 // Responsibilities: the window started on the real serial service, its settings file naming
-// COM<n>, which is bound to a pseudo-terminal whose other end the test plays as the
-// controller. Messages are recorded. The controller can be replaced (a device that goes away
-// and comes back). The settings file holds "<n>,9600,N,8,1:0" unless another content is given.
-struct PtyStation {
+// COM<n>, which is bound to the controller's pseudo-terminal. The settings file holds
+// "<n>,9600,N,8,1:0" unless another content is given. The window goes before the controller
+// and the directory.
+struct PtyStation : BoundController, RealWindow {
     explicit PtyStation(int portNumber, const QByteArray& settingsFile = {})
-        : controller(std::make_unique<PtyPeer>(dir.aliasDir(), portNumber)) {
+        : BoundController(portNumber) {
         dir.writeFile(QStringLiteral("ROTEKA.DAT"),
                       !settingsFile.isEmpty()
                           ? settingsFile
                           : QStringLiteral("%1,9600,N,8,1:0\r\n").arg(portNumber).toLatin1());
-        form = std::make_unique<Form1>(
-            Platform{platform.serial, platform.devices, messages, platform.pointer});
         form->Form_Load();
     }
-
-    TestDirectory dir;
-    std::unique_ptr<PtyPeer> controller;
-    QtPlatform platform;
-    RecordingMessageBoxes messages;
-    std::unique_ptr<Form1> form;
 };
 
 } // namespace roteka::test

@@ -109,7 +109,7 @@ int QtSerialPort::inBufferCount() const {
 
 QString QtSerialPort::input() {
     const qsizetype waiting = received_.size() - readPos_;
-    const qsizetype count = inputLen_ <= 0 ? waiting : qMin<qsizetype>(inputLen_, waiting);
+    const qsizetype count = inputCount(waiting);
     QString text = QString::fromLatin1(received_.constData() + readPos_, count);
     readPos_ += count;
     if (readPos_ == received_.size()) {
@@ -125,7 +125,7 @@ void QtSerialPort::receive() {
         readPos_ = 0;
     }
     received_.append(port_.readAll());
-    if (rThreshold_ > 0 && inBufferCount() >= rThreshold_) {
+    if (receiveThresholdMet(inBufferCount())) {
         commEvent_ = ReceiveEvent;
         emit onComm();
     }

@@ -29,10 +29,6 @@ public:
     void output(const QString& text) override;
     int inBufferCount() const override;
     QString input() override;
-    void setInputLen(int count) override { inputLen_ = count; }
-    int inputLen() const override { return inputLen_; }
-    void setRThreshold(int count) override { rThreshold_ = count; }
-    int rThreshold() const override { return rThreshold_; }
     int commEvent() const override { return commEvent_; }
 
 private:
@@ -48,8 +44,6 @@ private:
     int commPort_ = 1;
     QString settingsText_ = QStringLiteral("9600,N,8,1");
     LineSettings line_;
-    int inputLen_ = 1;
-    int rThreshold_ = 1;
     int commEvent_ = 0;
     bool locked_ = false;
 };

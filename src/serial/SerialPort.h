@@ -27,11 +27,14 @@ public:
     virtual void output(const QString& text) = 0;
     virtual int inBufferCount() const = 0;
     virtual QString input() = 0;
-    virtual void setInputLen(int count) = 0;
-    virtual int inputLen() const = 0;
-    virtual void setRThreshold(int count) = 0;
-    virtual int rThreshold() const = 0;
     virtual int commEvent() const = 0;
+
+    // Both start at 1, so that replies arrive even when the window's start-up failed before
+    // setting them.
+    void setInputLen(int count) { inputLen_ = count; }
+    int inputLen() const { return inputLen_; }
+    void setRThreshold(int count) { rThreshold_ = count; }
+    int rThreshold() const { return rThreshold_; }
 
 signals:
     // A communication event; commEvent() tells its kind while the handler runs.
@@ -39,6 +42,22 @@ signals:
     // The device went away while open (adapter pulled out, other end hung up). The port is
     // closed when this is emitted.
     void deviceLost();
+
+protected:
+    // How many of the waiting characters one input() takes: inputLen(), or all of them when
+    // it is 0 or less.
+    qsizetype inputCount(qsizetype waiting) const {
+        return inputLen_ <= 0 ? waiting : qMin<qsizetype>(inputLen_, waiting);
+    }
+    // Whether that many waiting characters raise the receive notification (never when
+    // rThreshold() is 0 or less).
+    bool receiveThresholdMet(qsizetype waiting) const {
+        return rThreshold_ > 0 && waiting >= rThreshold_;
+    }
+
+private:
+    int inputLen_ = 1;
+    int rThreshold_ = 1;
 };
 
 } // namespace roteka

@@ -45,8 +45,7 @@ void FakeSerialPort::output(const QString& text) {
 }
 
 QString FakeSerialPort::input() {
-    const qsizetype count =
-        inputLen_ <= 0 ? incoming_.size() : qMin<qsizetype>(inputLen_, incoming_.size());
+    const qsizetype count = inputCount(incoming_.size());
     const QString text = QString::fromLatin1(incoming_.left(count));
     incoming_.remove(0, count);
     return text;
@@ -54,7 +53,7 @@ QString FakeSerialPort::input() {
 
 void FakeSerialPort::feed(const QByteArray& bytes) {
     incoming_ += bytes;
-    if (rThreshold_ > 0 && incoming_.size() >= rThreshold_)
+    if (receiveThresholdMet(incoming_.size()))
         raiseEvent(ReceiveEvent);
 }
 

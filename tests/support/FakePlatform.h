@@ -61,10 +61,6 @@ public:
     void output(const QString& text) override;
     int inBufferCount() const override { return static_cast<int>(incoming_.size()); }
     QString input() override;
-    void setInputLen(int count) override { inputLen_ = count; }
-    int inputLen() const override { return inputLen_; }
-    void setRThreshold(int count) override { rThreshold_ = count; }
-    int rThreshold() const override { return rThreshold_; }
     int commEvent() const override { return commEvent_; }
 
     // Test side.
@@ -80,8 +76,6 @@ private:
     QString settings_ = QStringLiteral("9600,N,8,1");
     bool open_ = false;
     QByteArray incoming_;
-    int inputLen_ = 1;
-    int rThreshold_ = 1;
     int commEvent_ = 0;
 };
 

@@ -67,15 +67,13 @@ private:
     // asked only when no name is installed under its own name (a face known by another name).
     static QStringList installedFirst(QStringList families) {
         const QStringList installed = QFontDatabase::families();
-        const auto listed = [&installed](const QString& family) {
-            return installed.contains(family, Qt::CaseInsensitive);
-        };
-        if (std::none_of(families.cbegin(), families.cend(), listed)) {
-            while (families.size() > 1 && !QFontDatabase::hasFamily(families.first()))
-                families.removeFirst();
-            return families;
-        }
-        while (!listed(families.first()))
+        const auto found =
+            std::find_if(families.cbegin(), families.cend(), [&installed](const QString& family) {
+                return installed.contains(family, Qt::CaseInsensitive);
+            });
+        if (found != families.cend())
+            return QStringList(found, families.cend());
+        while (families.size() > 1 && !QFontDatabase::hasFamily(families.first()))
             families.removeFirst();
         return families;
     }

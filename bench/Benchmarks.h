@@ -9,6 +9,8 @@
 
 namespace roteka::bench {
 
+using test::RawPty;
+
 struct Options {
     long long replies = 200000;  // receive throughput: replies per round
     int latencySamples = 10000;  // end-to-end latency: samples of each kind

@@ -4,7 +4,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -15,7 +14,6 @@
 #include <stdexcept>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -67,77 +65,6 @@ QByteArray reply(int azimuth) {
 
 int streamAzimuth(long long i) {
     return int(i % 359) + 1;
-}
-
-RawPty::RawPty() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-        throw std::runtime_error("no pseudo-terminal");
-    slavePath_ = QString::fromLocal8Bit(::ptsname(master_));
-    slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (slave_ < 0)
-        throw std::runtime_error("cannot open the pseudo-terminal's slave");
-    termios raw{};
-    ::tcgetattr(slave_, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slave_, TCSANOW, &raw);
-}
-
-RawPty::~RawPty() {
-    if (!aliasPath_.isEmpty() && QFile::symLinkTarget(aliasPath_) == slavePath_)
-        QFile::remove(aliasPath_);
-    ::close(slave_);
-    ::close(master_);
-}
-
-void RawPty::bindAlias(const QString& aliasDir, int number) {
-    aliasPath_ = aliasDir + QStringLiteral("/COM%1").arg(number);
-    QFile::remove(aliasPath_);
-    if (!QFile::link(slavePath_, aliasPath_))
-        throw std::runtime_error("cannot bind the port alias");
-}
-
-void RawPty::writeAll(int fd, const char* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n > 0) {
-            done += std::size_t(n);
-        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            throw std::runtime_error("write to the pseudo-terminal failed");
-        } else {
-            pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, 100);
-        }
-    }
-}
-
-bool RawPty::readExactly(int fd, char* buffer, std::size_t count, int timeoutMs) {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(fd, buffer + done, count - done);
-        if (n > 0) {
-            done += std::size_t(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return false;
-    }
-    return true;
-}
-
-std::size_t RawPty::drain(int fd) {
-    std::size_t total = 0;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return total;
-        total += std::size_t(n);
-    }
 }
 
 Child::Child(const QString& program, const QStringList& arguments) {

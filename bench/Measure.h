@@ -40,36 +40,6 @@ QByteArray reply(int azimuth);
 // and none equals the window's initial "000": 1, 2, ... 359, 1, 2, ...
 int streamAzimuth(long long i);
 
-// Responsibilities: one pseudo-terminal pair opened raw, its controller end non-blocking;
-// optionally bound as COM<n> in a port alias directory (the link is removed again).
-class RawPty {
-public:
-    RawPty();
-    ~RawPty();
-    RawPty(const RawPty&) = delete;
-    RawPty& operator=(const RawPty&) = delete;
-
-    void bindAlias(const QString& aliasDir, int number);
-    int master() const { return master_; }
-    int slave() const { return slave_; }
-    QString slavePath() const { return slavePath_; }
-
-    void writeAll(int fd, const char* data, std::size_t size);
-    void writeAll(int fd, const QByteArray& bytes) {
-        writeAll(fd, bytes.constData(), std::size_t(bytes.size()));
-    }
-    // Reads exactly count bytes from fd, waiting at most timeoutMs for each; false on timeout.
-    bool readExactly(int fd, char* buffer, std::size_t count, int timeoutMs);
-    // Reads whatever is waiting on fd without blocking; returns the byte count.
-    std::size_t drain(int fd);
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    QString slavePath_;
-    QString aliasPath_;
-};
-
 // Responsibilities: a child process started with posix_spawn, its standard input and output
 // on pipes; reads its output line by line with a timeout; reaps it with its resource usage.
 class Child {

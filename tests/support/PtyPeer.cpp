@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <initializer_list>
 #include <poll.h>
 #include <stdexcept>
 #include <stdlib.h>
@@ -53,46 +54,90 @@ bool TestDirectory::exists(const QString& name) const {
     return QFile::exists(dir_.filePath(name));
 }
 
-PtyPeer::PtyPeer(const QString& aliasDir, int portNumber) {
+RawPty::RawPty() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        close();
         throw std::runtime_error("no pseudo-terminal");
+    }
     slavePath_ = QString::fromLocal8Bit(::ptsname(master_));
-    slaveKeeper_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-    if (slaveKeeper_ < 0)
+    slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave_ < 0) {
+        close();
         throw std::runtime_error("cannot open the pseudo-terminal's slave");
+    }
     termios raw{};
-    ::tcgetattr(slaveKeeper_, &raw);
+    ::tcgetattr(slave_, &raw);
     ::cfmakeraw(&raw);
-    ::tcsetattr(slaveKeeper_, TCSANOW, &raw);
-    aliasPath_ = aliasDir + QStringLiteral("/COM%1").arg(portNumber);
+    ::tcsetattr(slave_, TCSANOW, &raw);
+}
+
+RawPty::~RawPty() {
+    if (!aliasPath_.isEmpty() && QFile::symLinkTarget(aliasPath_) == slavePath_)
+        QFile::remove(aliasPath_);
+    close();
+}
+
+void RawPty::close() {
+    for (int* fd : {&slave_, &master_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+}
+
+void RawPty::bindAlias(const QString& aliasDir, int number) {
+    aliasPath_ = aliasDir + QStringLiteral("/COM%1").arg(number);
     QFile::remove(aliasPath_);
     if (!QFile::link(slavePath_, aliasPath_))
         throw std::runtime_error("cannot bind the port alias");
 }
 
-PtyPeer::~PtyPeer() {
-    if (QFile::symLinkTarget(aliasPath_) == slavePath_)
-        QFile::remove(aliasPath_);
-    if (slaveKeeper_ >= 0)
-        ::close(slaveKeeper_);
-    if (master_ >= 0)
-        ::close(master_);
-}
-
-void PtyPeer::write(const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
+void RawPty::writeAll(int fd, const char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n > 0) {
-            done += n;
+            done += std::size_t(n);
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
             throw std::runtime_error("write to the pseudo-terminal failed");
         } else {
-            pollfd fd{master_, POLLOUT, 0};
-            ::poll(&fd, 1, 10);
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 100);
         }
     }
+}
+
+bool RawPty::readExactly(int fd, char* buffer, std::size_t count, int timeoutMs) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd, buffer + done, count - done);
+        if (n > 0) {
+            done += std::size_t(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0)
+            return false;
+    }
+    return true;
+}
+
+std::size_t RawPty::drain(int fd) {
+    std::size_t total = 0;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return total;
+        total += std::size_t(n);
+    }
+}
+
+PtyPeer::PtyPeer(const QString& aliasDir, int portNumber) {
+    pty_.bindAlias(aliasDir, portNumber);
 }
 
 QByteArray PtyPeer::readUntil(qsizetype count, int timeoutMilliseconds) {
@@ -101,7 +146,7 @@ QByteArray PtyPeer::readUntil(qsizetype count, int timeoutMilliseconds) {
         [&] {
             char buffer[4096];
             for (;;) {
-                const ssize_t n = ::read(master_, buffer, sizeof buffer);
+                const ssize_t n = ::read(pty_.master(), buffer, sizeof buffer);
                 if (n <= 0)
                     break;
                 received.append(buffer, n);
@@ -114,15 +159,6 @@ QByteArray PtyPeer::readUntil(qsizetype count, int timeoutMilliseconds) {
 
 QByteArray PtyPeer::readFor(int milliseconds) {
     return readUntil(std::numeric_limits<qsizetype>::max(), milliseconds);
-}
-
-void PtyPeer::hangUp() {
-    if (slaveKeeper_ >= 0)
-        ::close(slaveKeeper_);
-    slaveKeeper_ = -1;
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
 }
 
 } // namespace roteka::test

@@ -55,9 +55,6 @@ int main(int argc, char* argv[]) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     roteka::QtPlatform platform;
     roteka::Form1 form(platform.services());
-    QApplication::setWindowIcon(form.windowIcon());
-    platform.messages.setParent(&form);
-    form.Form_Load();
 
     PaintWatch watch;
     watch.picture = form.Picture1;
@@ -92,6 +89,6 @@ int main(int argc, char* argv[]) {
         }
         std::fflush(stdout);
     };
-    form.show();
+    platform.start(form);
     return QApplication::exec();
 }

@@ -8,9 +8,6 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.roteka.Roteka"));
     roteka::QtPlatform platform;
     roteka::Form1 form(platform.services());
-    QApplication::setWindowIcon(form.windowIcon());
-    platform.messages.setParent(&form);
-    form.Form_Load();
-    form.show();
+    platform.start(form);
     return QApplication::exec();
 }

@@ -12,6 +12,10 @@ namespace roteka {
 class QtPlatform {
 public:
     Platform services() { return {serial, devices, messages, pointer}; }
+    // Starts the window on these services as the program does: the application takes the
+    // window's icon, the message boxes are owned by the window, the window loads its settings
+    // and opens the port (showing what went wrong, if anything), then it is shown.
+    void start(Form1& form);
 
     QtSerialPort serial;
     QtDeviceCatalogue devices;

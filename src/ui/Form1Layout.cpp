@@ -171,6 +171,15 @@ public:
     }
 };
 
+// The editable text of a drop-down, made as QComboBox::setEditable makes it. setEditable also
+// builds the pop-up list at once (it asks the style about the box while the box is not yet
+// editable); a box given its text this way builds the list when it is first opened.
+QLineEdit* comboText(QComboBox* box) {
+    auto* text = new QLineEdit(box);
+    text->setPalette(box->palette());
+    return text;
+}
+
 const QString SwitchTip = QStringLiteral(
     "ドグルスイッチ：詳細はＫＭＸ－４２のコマンドリファレンスをご覧になってください。");
 
@@ -182,7 +191,11 @@ void Form1::createControls() {
     setWindowIcon(applicationIcon());
     (new FramePacer(this))->pace(this);
     setFixedSize(3240 / TwipsPerPixel, 4740 / TwipsPerPixel);
-    setFont(faces.font(Pitch::Proportional, Pt8_25));
+    // The program's own font is the window's: message boxes and tool tips show Japanese text in
+    // it, and a new text box's first layout, made in the application's font before its own is
+    // set, finds its face already loaded instead of loading a second one.
+    QApplication::setFont(faces.font(Pitch::Proportional, Pt8_25));
+    setFont(QApplication::font());
     {
         QPalette palette = this->palette();
         palette.setColor(QPalette::Window, rgb(0x0000C0));
@@ -265,7 +278,7 @@ void Form1::createControls() {
 
     Combo1 = new QComboBox(Frame1);
     Combo1->setGeometry(twips(840, 240, 2115, 285));
-    Combo1->setEditable(true);
+    Combo1->setLineEdit(comboText(Combo1));
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setEditText(QStringLiteral("コムポート選択"));
     setBackground(Combo1, rgb(0xC0FFFF));

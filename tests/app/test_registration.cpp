@@ -6,7 +6,9 @@
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
+#include "ui/TabControl.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +65,7 @@ private slots:
     void portSelection();
     void pickingWhileOpenLeavesTheLinkAlone();
     void chosenNumberIsRegistered();
+    void pickingFromTheOpenedList();
 };
 
 void RegistrationTest::registration_data() {
@@ -233,6 +236,22 @@ void RegistrationTest::chosenNumberIsRegistered() {
     QCOMPARE(start.platform.serial.commPort(), 12);
     QVERIFY(start.platform.serial.portOpen());
     QCOMPARE(start.platform.serial.opens, 2);
+}
+
+// The operator's way: open the drop-down on the settings page and click a device in its list.
+void RegistrationTest::pickingFromTheOpenedList() {
+    FakeStart start;
+    start.form.SSTab1->setCurrentIndex(1);
+    start.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&start.form));
+    start.form.Combo1->showPopup();
+    QAbstractItemView* list = start.form.Combo1->view();
+    QTRY_VERIFY(list->isVisible());
+    const QPoint item = list->visualRect(list->model()->index(1, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(start.form.Text1->text(), QStringLiteral("12"));
+    QCOMPARE(start.platform.messages.shown, QStringList{PortChosen});
 }
 
 QTEST_MAIN(RegistrationTest)

@@ -2,6 +2,7 @@
 
 #include "Measure.h"
 #include "PtyPeer.h"
+#include "PtyStation.h"
 
 #include <QString>
 
@@ -26,19 +27,6 @@ bool runThroughput(const Options& options);
 bool runLatency(const Options& options);
 bool runStartup(const Options& options);
 bool runLineRate(const Options& options);
-
-// The benchmark's own directory with a settings file naming COM<n> and the given line settings,
-// and COM<n> bound to a raw pseudo-terminal that the benchmark drives as the controller.
-struct RawStation {
-    RawStation(int portNumber, const char* lineSettings) {
-        controller.bindAlias(dir.aliasDir(), portNumber);
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"),
-                      QStringLiteral("%1,%2:0\r\n").arg(portNumber).arg(lineSettings).toLatin1());
-    }
-
-    test::TestDirectory dir;
-    RawPty controller;
-};
 
 // Runs the Qt event loop until the condition holds or the time is up; returns the condition.
 bool spinUntil(const std::function<bool()>& condition, int timeoutMs);

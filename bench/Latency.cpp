@@ -71,8 +71,9 @@ bool spinUntil(const std::function<bool()>& condition, int timeoutMs) {
 }
 
 bool runLatency(const Options& options) {
-    RawStation station(21, "115200,N,8,1");
-    RawPty& controller = station.controller;
+    test::BoundController station(21);
+    station.writeSettings(QStringLiteral("115200,N,8,1"));
+    RawPty& controller = station.controller->raw();
     test::RealWindow window;
     Form1& form = *window.form;
     form.Form_Load();

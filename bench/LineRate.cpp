@@ -115,8 +115,9 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
 } // namespace
 
 bool runLineRate(const Options& options) {
-    RawStation station(6, "115200,N,8,1");
-    RawPty& controller = station.controller;
+    test::BoundController station(6);
+    station.writeSettings(QStringLiteral("115200,N,8,1"));
+    RawPty& controller = station.controller->raw();
 
     LineRateResult window;
     LineRateResult transport;

@@ -50,7 +50,8 @@ QString describe(const StartupRuns& runs) {
 } // namespace
 
 bool runStartup(const Options& options) {
-    const RawStation station(5, "9600,N,8,1");
+    test::BoundController station(5);
+    station.writeSettings();
 
     const QString firstPaint = QStringLiteral("--first-paint");
     StartupRuns window;

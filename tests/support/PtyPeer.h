@@ -77,6 +77,8 @@ public:
     QByteArray readUntil(qsizetype count, int timeoutMilliseconds);
     // The device goes away: the controller's end is closed.
     void hangUp() { pty_.close(); }
+    // The pair itself, for plain reads and writes without the event loop.
+    RawPty& raw() { return pty_; }
 
 private:
     RawPty pty_;

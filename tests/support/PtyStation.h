@@ -22,8 +22,16 @@ struct RealWindow {
 // as the controller. The controller can be replaced (a device that goes away and comes back).
 struct BoundController {
     explicit BoundController(int portNumber)
-        : controller(std::make_unique<PtyPeer>(dir.aliasDir(), portNumber)) {}
+        : portNumber(portNumber),
+          controller(std::make_unique<PtyPeer>(dir.aliasDir(), portNumber)) {}
 
+    // A settings file naming COM<n> with the given line settings and no offset.
+    void writeSettings(const QString& lineSettings = QStringLiteral("9600,N,8,1")) {
+        dir.writeFile(QStringLiteral("ROTEKA.DAT"),
+                      QStringLiteral("%1,%2:0\r\n").arg(portNumber).arg(lineSettings).toLatin1());
+    }
+
+    int portNumber;
     TestDirectory dir;
     std::unique_ptr<PtyPeer> controller;
 };
@@ -35,10 +43,10 @@ struct BoundController {
 struct PtyStation : BoundController, RealWindow {
     explicit PtyStation(int portNumber, const QByteArray& settingsFile = {})
         : BoundController(portNumber) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"),
-                      !settingsFile.isEmpty()
-                          ? settingsFile
-                          : QStringLiteral("%1,9600,N,8,1:0\r\n").arg(portNumber).toLatin1());
+        if (settingsFile.isEmpty())
+            writeSettings();
+        else
+            dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
         form->Form_Load();
     }
 };

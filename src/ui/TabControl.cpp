@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QStackedWidget>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
@@ -70,8 +71,13 @@ void TabControl::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void TabControl::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
+// Qt's raster engine hands a fill of 96 spans or more to its thread pool in pieces. A
+// translucent line of the frame is a span for each pixel along it, or for each row across it;
+// drawn whole, the frame would start the pool's threads at the window's first paint and wake
+// them on every repaint. Drawn in tiles of 47 × 47 pixels, no corner of the frame has as many
+// spans, and the frame stays on this thread, with the same pixels.
+void TabControl::paintEvent(QPaintEvent* event) {
+    constexpr int Tile = 47;
     QStyleOptionTabWidgetFrame frame;
     frame.initFrom(this);
     frame.rect = pageRect();
@@ -80,7 +86,15 @@ void TabControl::paintEvent(QPaintEvent*) {
     frame.tabBarSize = tabBar_->size();
     frame.tabBarRect = tabBar_->geometry();
     frame.selectedTabRect = tabBar_->tabRect(tabBar_->currentIndex());
-    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+
+    QStylePainter painter(this);
+    const QRect dirty = event->rect();
+    for (int top = dirty.top(); top <= dirty.bottom(); top += Tile) {
+        for (int left = dirty.left(); left <= dirty.right(); left += Tile) {
+            painter.setClipRect(QRect(left, top, Tile, Tile) & dirty);
+            painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+        }
+    }
 }
 
 } // namespace roteka

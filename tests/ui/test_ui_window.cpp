@@ -16,7 +16,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QtTest>
 
@@ -91,6 +93,8 @@ private slots:
     void renderedColours_data();
     void renderedColours();
     void pageAreaHasTheSystemColours();
+    void tabFrameIsTheStylesFrame_data();
+    void tabFrameIsTheStylesFrame();
     void azimuthTextIsBlueAndWhole();
     void startupTexts();
     void map();
@@ -170,6 +174,38 @@ void WindowTest::pageAreaHasTheSystemColours() {
         QVERIFY2(w.control(name)->palette().color(QPalette::Window) != QColor(0x00, 0x00, 0xC0),
                  qPrintable(name));
     }
+}
+
+void WindowTest::tabFrameIsTheStylesFrame_data() {
+    QTest::addColumn<int>("page");
+    QTest::newRow("operating page") << 0;
+    QTest::newRow("settings page") << 1;
+}
+
+// The tab control draws its frame piece by piece; the pieces must add up to the style's frame,
+// translucent lines included, over the window's own background.
+void WindowTest::tabFrameIsTheStylesFrame() {
+    QFETCH(int, page);
+    StartedWindow w;
+    w.showPage(page);
+    TabControl* tabs = w.form.SSTab1;
+    QImage drawn(tabs->size(), QImage::Format_RGB32);
+    drawn.fill(QColor(0x00, 0x00, 0xC0));
+    QImage expected = drawn;
+
+    tabs->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(tabs);
+    frame.rect = tabs->pageRect();
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
+    frame.tabBarSize = tabs->tabBar()->size();
+    frame.tabBarRect = tabs->tabBar()->geometry();
+    frame.selectedTabRect = tabs->tabBar()->tabRect(page);
+    QPainter painter(&expected);
+    tabs->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, tabs);
+    painter.end();
+    QCOMPARE(drawn, expected);
 }
 
 void WindowTest::azimuthTextIsBlueAndWhole() {

@@ -2,6 +2,7 @@
 #include "ui/CaptionLabel.h"
 #include "ui/FramePacer.h"
 #include "ui/PictureBox.h"
+#include "ui/PictureFile.h"
 #include "ui/TabControl.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -136,22 +136,13 @@ QLabel* labelFor(QLabel* label, QWidget* buddy) {
     return label;
 }
 
-// One of the program's own PNG resources, read by the built-in decoder. A reader left to
-// detect the format first loads every image-format plugin installed to ask whether it claims
-// the file, about 1 ms at start-up; QImage(path) and QIcon::addFile do that.
-QImage resourcePng(const QString& path) {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
-
 // The window's own icon, in the sizes window lists and title bars use; launchers take the
-// larger ones from the installed icon theme. Every size given here is decoded at start-up.
+// larger ones from the installed icon theme.
 QIcon applicationIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addPixmap(QPixmap::fromImage(
-            resourcePng(QStringLiteral(":/roteka/icons/roteka-%1.png").arg(size))));
+            resourcePicture(QStringLiteral(":/roteka/icons/roteka-%1.picture").arg(size))));
     return icon;
 }
 
@@ -270,7 +261,7 @@ void Form1::createControls() {
 
     Picture1 = new PictureBox(operating);
     TabControl::place(Picture1, twips(60, 1110, 3045, 3075));
-    Picture1->setPicture(resourcePng(QStringLiteral(":/roteka/map.png")));
+    Picture1->setPicture(resourcePicture(QStringLiteral(":/roteka/map.picture")));
     Picture1->setFocusPolicy(Qt::TabFocus);
     Picture1->setAccessibleName(QStringLiteral("地図"));
     setTip(Picture1, QStringLiteral("クリックでその位置方向へ回転させます。"));

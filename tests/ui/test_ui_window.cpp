@@ -242,9 +242,7 @@ void WindowTest::startupTexts() {
 }
 
 void WindowTest::map() {
-    const QImage map(QStringLiteral(":/roteka/map.png"));
-    if (map.isNull())
-        QSKIP("the map image is not among the resources");
+    const QImage map(QStringLiteral(ROTEKA_PICTURE_SOURCES "/map.png"));
     QCOMPARE(map.size(), QSize(200, 200));
     StartedWindow w;
     const QPoint inner = w.form.Picture1->mapTo(&w.form, w.form.Picture1->contentsRect().topLeft());

@@ -2,8 +2,6 @@
 
 #include "app/RunTimeError.h"
 
-#include <QRegularExpression>
-
 #include <cmath>
 
 namespace roteka {
@@ -16,6 +14,23 @@ bool isBlank(QChar c) {
 
 bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// An optional sign, then digits with at most one point among them, before them or after them.
+bool isPlainNumber(QStringView text) {
+    if (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
+        text = text.mid(1);
+    bool seenPoint = false;
+    bool seenDigit = false;
+    for (const QChar c : text) {
+        if (isDigit(c))
+            seenDigit = true;
+        else if (c == QLatin1Char('.') && !seenPoint)
+            seenPoint = true;
+        else
+            return false;
+    }
+    return seenDigit;
 }
 
 } // namespace
@@ -68,9 +83,8 @@ double roundHalfEven(double value) {
 }
 
 qint16 toInt16(QStringView text) {
-    static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
     const QString trimmed = text.trimmed().toString();
-    if (!number.match(trimmed).hasMatch())
+    if (!isPlainNumber(trimmed))
         throw RunTimeError(QStringLiteral("\"%1\" is not a number").arg(text));
     const double rounded = roundHalfEven(trimmed.toDouble());
     if (!(rounded >= -32768.0 && rounded <= 32767.0))

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -72,21 +71,34 @@ std::optional<int> tablePortNumber(const QString& devicePath) {
 #endif
 }
 
+std::optional<int> aliasPortNumber(QStringView fileName) {
+    if (!fileName.startsWith(QLatin1String("COM")))
+        return std::nullopt;
+    const QStringView digits = fileName.mid(3);
+    if (digits.isEmpty() || digits.size() > 5 || digits.front() == QLatin1Char('0'))
+        return std::nullopt;
+    int number = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        number = number * 10 + (c.unicode() - '0');
+    }
+    if (number > 32767)
+        return std::nullopt;
+    return number;
+}
+
 QList<PortAlias> listPortAliases(const QString& aliasDir) {
-    static const QRegularExpression name(QStringLiteral("^COM([1-9][0-9]{0,4})$"));
     QList<PortAlias> aliases;
     const QFileInfoList entries = QDir(aliasDir).entryInfoList(QDir::System | QDir::Files);
     for (const QFileInfo& entry : entries) {
-        const auto match = name.match(entry.fileName());
-        if (!match.hasMatch() || !entry.isSymLink())
+        const auto number = aliasPortNumber(entry.fileName());
+        if (!number || !entry.isSymLink())
             continue;
         const QString target = entry.canonicalFilePath();
         if (target.isEmpty())
             continue;
-        const int number = match.captured(1).toInt();
-        if (number > 32767)
-            continue;
-        aliases.append({number, target});
+        aliases.append({*number, target});
     }
     std::sort(aliases.begin(), aliases.end(),
               [](const PortAlias& a, const PortAlias& b) { return a.number < b.number; });

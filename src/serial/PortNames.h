@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -26,6 +27,10 @@ struct PortAlias {
     int number = 0;
     QString target; // the device the symlink points at, resolved
 };
+
+// The port number an alias file name gives: COM and 1 to 32767 written without a leading zero;
+// none for any other name.
+std::optional<int> aliasPortNumber(QStringView fileName);
 
 // The aliases of the directory whose symlink points at an existing file, by number.
 QList<PortAlias> listPortAliases(const QString& aliasDir);

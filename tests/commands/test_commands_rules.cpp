@@ -258,6 +258,13 @@ void CommandRulesTest::int16_data() {
     QTest::newRow("device name") << "COM3" << false << 0;
     QTest::newRow("number then letters") << "5x" << false << 0;
     QTest::newRow("two points") << "1.2.3" << false << 0;
+    QTest::newRow("point first") << ".5" << true << 0;
+    QTest::newRow("point last") << "-7." << true << -7;
+    QTest::newRow("point alone") << "." << false << 0;
+    QTest::newRow("sign alone") << "-" << false << 0;
+    QTest::newRow("two signs") << "+-3" << false << 0;
+    QTest::newRow("blank after the sign") << "- 3" << false << 0;
+    QTest::newRow("full-width digit") << QStringLiteral("\uFF13") << false << 0;
     QTest::newRow("40000") << "40000" << false << 0;
     QTest::newRow("-32769") << "-32769" << false << 0;
     QTest::newRow("32767.5 rounds out of range") << "32767.5" << false << 0;

@@ -21,6 +21,8 @@ private slots:
     void table();
     void reverseTable_data();
     void reverseTable();
+    void aliasNames_data();
+    void aliasNames();
     void aliasWinsOverTable();
     void aliasPointingNowhere();
     void aliasDirectoryFollowsXdg();
@@ -71,6 +73,31 @@ void PortNamesTest::reverseTable() {
     QFETCH(QString, device);
     QFETCH(int, number);
     QCOMPARE(tablePortNumber(device).value_or(0), number);
+}
+
+void PortNamesTest::aliasNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number");
+    QTest::newRow("COM5") << "COM5" << 5;
+    QTest::newRow("COM1") << "COM1" << 1;
+    QTest::newRow("largest") << "COM32767" << 32767;
+    QTest::newRow("too large") << "COM32768" << 0;
+    QTest::newRow("six digits") << "COM100000" << 0;
+    QTest::newRow("zero") << "COM0" << 0;
+    QTest::newRow("leading zero") << "COM05" << 0;
+    QTest::newRow("no number") << "COM" << 0;
+    QTest::newRow("lower case") << "com5" << 0;
+    QTest::newRow("letters after") << "COM5x" << 0;
+    QTest::newRow("sign") << "COM+5" << 0;
+    QTest::newRow("something before") << "xCOM5" << 0;
+    QTest::newRow("digits of another script") << QStringLiteral("COM\u0665") << 0;
+    QTest::newRow("full-width digit") << QStringLiteral("COM\uFF15") << 0;
+}
+
+void PortNamesTest::aliasNames() {
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    QCOMPARE(aliasPortNumber(name).value_or(0), number);
 }
 
 void PortNamesTest::aliasWinsOverTable() {

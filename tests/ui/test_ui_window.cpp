@@ -43,6 +43,8 @@ struct StartedWindow : FakeStation {
             qFatal("no control %s", qPrintable(name));
         return widget;
     }
+    // The control with its page shown, as the operator sees it.
+    QWidget* shownControl(const QString& name);
 };
 
 QString accessibleText(QWidget* widget, QAccessible::Text kind) {
@@ -82,6 +84,15 @@ const QStringList ControlsWithTooltip{
     QStringLiteral("Text5"),     QStringLiteral("Command8"),  QStringLiteral("Text3"),
     QStringLiteral("Command9"),  QStringLiteral("Label3_0"),  QStringLiteral("Command7"),
     QStringLiteral("Command10"), QStringLiteral("Command11"), QStringLiteral("Command12")};
+
+QWidget* StartedWindow::shownControl(const QString& name) {
+    QWidget* widget = control(name);
+    for (int page = 0; page < TabControl::PageCount; ++page) {
+        if (form.SSTab1->page(page)->isAncestorOf(widget))
+            showPage(page);
+    }
+    return widget;
+}
 
 } // namespace
 
@@ -393,7 +404,7 @@ void WindowTest::fonts() {
     QFETCH(bool, bold);
     QFETCH(bool, fixedPitch);
     StartedWindow w;
-    const QFont font = control.isEmpty() ? w.form.font() : w.control(control)->font();
+    const QFont font = control.isEmpty() ? w.form.font() : w.shownControl(control)->font();
     QCOMPARE(font.pixelSize(), pixelSize);
     QCOMPARE(font.bold(), bold);
     QCOMPARE(font.styleHint(), fixedPitch ? QFont::Monospace : QFont::SansSerif);
@@ -433,7 +444,7 @@ void WindowTest::textsFit() {
     QFETCH(QString, text);
     QFETCH(int, frame);
     StartedWindow w;
-    QWidget* widget = w.control(control);
+    QWidget* widget = w.shownControl(control);
     if (text.isEmpty()) {
         if (auto* label = qobject_cast<QLabel*>(widget))
             text = label->text();

@@ -17,12 +17,14 @@ struct Header {
 };
 static_assert(sizeof(Header) == 16);
 
-constexpr std::uint32_t Mark = 0x52504943; // "RPIC" when read in the machine's byte order
+constexpr std::uint32_t Mark = 0x52504943; // "RPIC" as a number, stored like the others
 constexpr std::uint32_t MaxSide = 32767;
-constexpr qsizetype PixelBytes = 4;
+constexpr std::uint64_t PixelBytes = 4;
 
-bool packable(QImage::Format format) {
-    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied;
+// Read as a number first: a value outside the enumeration is no QImage::Format.
+bool packable(std::uint32_t format) {
+    return format == std::uint32_t(QImage::Format_RGB32) ||
+           format == std::uint32_t(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -34,7 +36,7 @@ QByteArray packPicture(const QImage& image) {
         image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     const Header header{Mark, std::uint32_t(pixels.width()), std::uint32_t(pixels.height()),
                         std::uint32_t(pixels.format())};
-    const qsizetype line = pixels.width() * PixelBytes;
+    const auto line = qsizetype(pixels.width() * PixelBytes);
     QByteArray packed;
     packed.reserve(qsizetype(sizeof header) + line * pixels.height());
     packed.append(reinterpret_cast<const char*>(&header), sizeof header);
@@ -48,19 +50,20 @@ QImage unpackPicture(QByteArrayView packed) {
     if (packed.size() < qsizetype(sizeof header))
         return {};
     std::memcpy(&header, packed.data(), sizeof header);
-    const auto format = static_cast<QImage::Format>(header.format);
-    if (header.mark != Mark || !packable(format) || header.width == 0 || header.height == 0 ||
-        header.width > MaxSide || header.height > MaxSide)
+    if (header.mark != Mark || !packable(header.format) || header.width == 0 ||
+        header.height == 0 || header.width > MaxSide || header.height > MaxSide)
         return {};
-    const qsizetype line = qsizetype(header.width) * PixelBytes;
-    if (packed.size() - qsizetype(sizeof header) != line * qsizetype(header.height))
+    // In 64 bits: the largest picture's size does not fit a 32-bit qsizetype.
+    const std::uint64_t line = header.width * PixelBytes;
+    if (std::uint64_t(packed.size()) - sizeof header != line * header.height)
         return {};
-    QImage image(int(header.width), int(header.height), format);
+    QImage image(int(header.width), int(header.height), static_cast<QImage::Format>(header.format));
     if (image.isNull())
         return {};
+    const auto rowBytes = std::size_t(line);
     const char* row = packed.data() + sizeof header;
-    for (int y = 0; y < image.height(); ++y, row += line)
-        std::memcpy(image.scanLine(y), row, std::size_t(line));
+    for (int y = 0; y < image.height(); ++y, row += rowBytes)
+        std::memcpy(image.scanLine(y), row, rowBytes);
     return image;
 }
 

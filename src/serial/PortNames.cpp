@@ -22,6 +22,15 @@ constexpr std::array<TableRange, 5> Table{{{"/dev/ttyS", 1},
                                            {"/dev/ttyAMA", 97},
                                            {"/dev/rfcomm", 129}}};
 
+// A number as QString::number writes it: decimal digits, no sign, blank or leading zero.
+std::optional<int> plainNumber(QStringView text) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < 0 || text != QString::number(number))
+        return std::nullopt;
+    return number;
+}
+
 } // namespace
 
 QString aliasDirectory() {
@@ -51,21 +60,20 @@ QString devicePathForPort(int number, const QString& aliasDir) {
 
 std::optional<int> tablePortNumber(const QString& devicePath) {
 #ifdef Q_OS_WIN
-    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]*)$"));
-    const auto match = com.match(devicePath);
-    if (match.hasMatch())
-        return match.captured(1).toInt();
-    return std::nullopt;
+    if (!devicePath.startsWith(QLatin1String("COM")))
+        return std::nullopt;
+    const auto number = plainNumber(QStringView(devicePath).mid(3));
+    if (!number || *number < 1)
+        return std::nullopt;
+    return number;
 #else
     for (const TableRange& range : Table) {
         const QString prefix = QString::fromLatin1(range.prefix);
         if (!devicePath.startsWith(prefix))
             continue;
-        const QString rest = devicePath.mid(prefix.size());
-        bool ok = false;
-        const int index = rest.toInt(&ok);
-        if (ok && index >= 0 && index < RangeSize && rest == QString::number(index))
-            return range.first + index;
+        const auto index = plainNumber(QStringView(devicePath).mid(prefix.size()));
+        if (index && *index < RangeSize)
+            return range.first + *index;
     }
     return std::nullopt;
 #endif
@@ -74,16 +82,8 @@ std::optional<int> tablePortNumber(const QString& devicePath) {
 std::optional<int> aliasPortNumber(QStringView fileName) {
     if (!fileName.startsWith(QLatin1String("COM")))
         return std::nullopt;
-    const QStringView digits = fileName.mid(3);
-    if (digits.isEmpty() || digits.size() > 5 || digits.front() == QLatin1Char('0'))
-        return std::nullopt;
-    int number = 0;
-    for (const QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-        number = number * 10 + (c.unicode() - '0');
-    }
-    if (number > 32767)
+    const auto number = plainNumber(fileName.mid(3));
+    if (!number || *number < 1 || *number > 32767)
         return std::nullopt;
     return number;
 }

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QStackedWidget>
-#include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 #include <QTabBar>
 
@@ -65,6 +64,18 @@ QRect TabControl::pageRect() const {
     return {0, TabRowHeight, width(), height() - TabRowHeight};
 }
 
+QStyleOptionTabWidgetFrame TabControl::frameOption() const {
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = pageRect();
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    frame.tabBarSize = tabBar_->size();
+    frame.tabBarRect = tabBar_->geometry();
+    frame.selectedTabRect = tabBar_->tabRect(tabBar_->currentIndex());
+    return frame;
+}
+
 void TabControl::resizeEvent(QResizeEvent* event) {
     tabBar_->setGeometry(0, 0, width(), TabRowHeight);
     stack_->setGeometry(pageRect());
@@ -78,15 +89,7 @@ void TabControl::resizeEvent(QResizeEvent* event) {
 // spans, and the frame stays on this thread, with the same pixels.
 void TabControl::paintEvent(QPaintEvent* event) {
     constexpr int Tile = 47;
-    QStyleOptionTabWidgetFrame frame;
-    frame.initFrom(this);
-    frame.rect = pageRect();
-    frame.shape = QTabBar::RoundedNorth;
-    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
-    frame.tabBarSize = tabBar_->size();
-    frame.tabBarRect = tabBar_->geometry();
-    frame.selectedTabRect = tabBar_->tabRect(tabBar_->currentIndex());
-
+    const QStyleOptionTabWidgetFrame frame = frameOption();
     QStylePainter painter(this);
     const QRect dirty = event->rect();
     for (int top = dirty.top(); top <= dirty.bottom(); top += Tile) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStyleOptionTabWidgetFrame>
 #include <QWidget>
 
 #include <array>
@@ -33,6 +34,9 @@ public:
 
     // The page area, in the tab control's coordinates.
     QRect pageRect() const;
+
+    // The style's description of the frame around the page area, as the tab control draws it.
+    QStyleOptionTabWidgetFrame frameOption() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

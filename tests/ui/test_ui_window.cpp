@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QtTest>
 
@@ -205,14 +204,8 @@ void WindowTest::tabFrameIsTheStylesFrame() {
     QImage expected = drawn;
 
     tabs->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
-    QStyleOptionTabWidgetFrame frame;
-    frame.initFrom(tabs);
-    frame.rect = tabs->pageRect();
-    frame.shape = QTabBar::RoundedNorth;
-    frame.lineWidth = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
-    frame.tabBarSize = tabs->tabBar()->size();
-    frame.tabBarRect = tabs->tabBar()->geometry();
-    frame.selectedTabRect = tabs->tabBar()->tabRect(page);
+    const QStyleOptionTabWidgetFrame frame = tabs->frameOption();
+    QCOMPARE(frame.selectedTabRect, tabs->tabBar()->tabRect(page));
     QPainter painter(&expected);
     tabs->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, tabs);
     painter.end();

@@ -84,6 +84,22 @@ const QStringList ControlsWithTooltip{
     QStringLiteral("Command9"),  QStringLiteral("Label3_0"),  QStringLiteral("Command7"),
     QStringLiteral("Command10"), QStringLiteral("Command11"), QStringLiteral("Command12")};
 
+// Text drawn in a font on white, wide enough for the longest caption on one line.
+QImage textImage(const QString& text, const QFont& font) {
+    QImage image(1000, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, text);
+    return image;
+}
+
+QFont shapedFont(QFont font) {
+    font.setStyleStrategy(QFont::PreferDefault);
+    return font;
+}
+
 QWidget* StartedWindow::shownControl(const QString& name) {
     QWidget* widget = control(name);
     for (int page = 0; page < TabControl::PageCount; ++page) {
@@ -118,6 +134,10 @@ private slots:
     void fonts();
     void textsFit_data();
     void textsFit();
+    void captionsLookAsShaped_data();
+    void captionsLookAsShaped();
+    void typedTextIsShaped_data();
+    void typedTextIsShaped();
     void accessibleNames_data();
     void accessibleNames();
     void liveTextsAreReadAsShown();
@@ -450,6 +470,68 @@ void WindowTest::textsFit() {
                                              : widget->contentsRect().width();
     QVERIFY2(needed <= room,
              qPrintable(QStringLiteral("%1 needs %2 px, has %3").arg(text).arg(needed).arg(room)));
+}
+
+void WindowTest::captionsLookAsShaped_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+
+    for (const char* name :
+         {"Label1",   "Label2_0", "Label2_1", "Label2_2", "Label2_3",  "Label2_4",  "Label2_5",
+          "Label3_0", "Label4",   "Command1", "Command2", "Command3",  "Command4",  "Command5",
+          "Command6", "Command7", "Command8", "Command9", "Command10", "Command11", "Command12"})
+        QTest::newRow(name) << name << QString();
+    QTest::newRow("operating tab") << "SSTab1"
+                                   << "ＫＭX";
+    QTest::newRow("settings tab") << "SSTab1"
+                                  << "環境設定";
+    QTest::newRow("marker after the first reading") << "Label2_5"
+                                                    << "設定角度 ＝";
+    QTest::newRow("disconnect caption") << "Command6"
+                                        << "切断";
+    QTest::newRow("status after disconnecting") << "Label1"
+                                                << "Port を切断しました。False";
+    QTest::newRow("status after registering") << "Label1"
+                                              << "Port = True ﾎﾟｰﾄ=True";
+    QTest::newRow("closed port") << "Label1"
+                                 << "port = False";
+    QTest::newRow("target") << "Label5"
+                            << "-359";
+}
+
+// The window's captions are drawn without OpenType shaping, which start-up would otherwise pay
+// for; each must look exactly as it does shaped.
+void WindowTest::captionsLookAsShaped() {
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    StartedWindow w;
+    QWidget* widget = w.shownControl(control);
+    if (text.isEmpty()) {
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else
+            text = qobject_cast<QPushButton*>(widget)->text();
+    }
+    const QFont drawn =
+        control == QLatin1String("SSTab1") ? w.form.SSTab1->tabBar()->font() : widget->font();
+    QVERIFY(drawn.styleStrategy() & QFont::PreferNoShaping);
+    QCOMPARE(textImage(text, drawn), textImage(text, shapedFont(drawn)));
+}
+
+void WindowTest::typedTextIsShaped_data() {
+    QTest::addColumn<QString>("control");
+    for (const char* name : {"Combo1", "Text1", "Text2", "Text3", "Text5"})
+        QTest::newRow(name) << name;
+}
+
+// What the operator types is shaped: a combining mark sits on its letter, where unshaped it
+// would stand apart.
+void WindowTest::typedTextIsShaped() {
+    QFETCH(QString, control);
+    StartedWindow w;
+    const QFont font = w.shownControl(control)->font();
+    const QString typed = QStringLiteral("か\u3099 e\u0301");
+    QCOMPARE(textImage(typed, font), textImage(typed, shapedFont(font)));
 }
 
 void WindowTest::accessibleNames_data() {

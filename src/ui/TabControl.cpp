@@ -26,6 +26,16 @@ QPalette systemPalette() {
     return palette;
 }
 
+// The area cut into tiles of at most width × height, row by row.
+QList<QRect> tiles(const QRect& area, int width, int height) {
+    QList<QRect> pieces;
+    for (int top = area.top(); top <= area.bottom(); top += height) {
+        for (int left = area.left(); left <= area.right(); left += width)
+            pieces.append(QRect(left, top, width, height) & area);
+    }
+    return pieces;
+}
+
 } // namespace
 
 TabControl::TabControl(QWidget* parent) : QWidget(parent) {
@@ -85,18 +95,32 @@ void TabControl::resizeEvent(QResizeEvent* event) {
 // Qt's raster engine hands a fill of 96 spans or more to its thread pool in pieces. A
 // translucent line of the frame is a span for each pixel along it, or for each row across it;
 // drawn whole, the frame would start the pool's threads at the window's first paint and wake
-// them on every repaint. Drawn in tiles of 47 × 47 pixels, no corner of the frame has as many
-// spans, and the frame stays on this thread, with the same pixels.
+// them on every repaint. The frame's lines lie along the edges of its area, so the bands along
+// the edges are drawn in short pieces and the inside, where no line runs, in one.
+QList<QRect> TabControl::framePieces(const QRect& area) {
+    constexpr int Edge = FrameEdge;
+    constexpr int Run = FramePieceRun;
+    // An area too thin to have an inside has lines along both sides of every piece.
+    if (area.width() <= 2 * Edge || area.height() <= 2 * Edge)
+        return tiles(area, Run / 2, Run / 2);
+    const int inner = area.height() - 2 * Edge;
+    QList<QRect> pieces = tiles(QRect(area.left(), area.top(), area.width(), Edge), Run, Edge);
+    pieces += tiles(QRect(area.left(), area.top() + Edge, Edge, inner), Edge, Run);
+    pieces += area.adjusted(Edge, Edge, -Edge, -Edge);
+    pieces += tiles(QRect(area.right() - Edge + 1, area.top() + Edge, Edge, inner), Edge, Run);
+    pieces += tiles(QRect(area.left(), area.bottom() - Edge + 1, area.width(), Edge), Run, Edge);
+    return pieces;
+}
+
 void TabControl::paintEvent(QPaintEvent* event) {
-    constexpr int Tile = 47;
     const QStyleOptionTabWidgetFrame frame = frameOption();
     QStylePainter painter(this);
-    const QRect dirty = event->rect();
-    for (int top = dirty.top(); top <= dirty.bottom(); top += Tile) {
-        for (int left = dirty.left(); left <= dirty.right(); left += Tile) {
-            painter.setClipRect(QRect(left, top, Tile, Tile) & dirty);
-            painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
-        }
+    for (const QRect& piece : framePieces(frame.rect)) {
+        const QRect clip = piece & event->rect();
+        if (clip.isEmpty())
+            continue;
+        painter.setClipRect(clip);
+        painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
     }
 }
 

@@ -121,6 +121,8 @@ private slots:
     void pageAreaHasTheSystemColours();
     void tabFrameIsTheStylesFrame_data();
     void tabFrameIsTheStylesFrame();
+    void framePiecesCoverTheAreaOnce_data();
+    void framePiecesCoverTheAreaOnce();
     void azimuthTextIsBlueAndWhole();
     void startupTexts();
     void map();
@@ -230,6 +232,56 @@ void WindowTest::tabFrameIsTheStylesFrame() {
     tabs->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, tabs);
     painter.end();
     QCOMPARE(drawn, expected);
+}
+
+void WindowTest::framePiecesCoverTheAreaOnce_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("page area") << QRect(0, 20, 213, 283);
+    QTest::newRow("empty") << QRect();
+    QTest::newRow("one pixel") << QRect(5, 5, 1, 1);
+    QTest::newRow("one column") << QRect(0, 0, 1, 500);
+    QTest::newRow("one row") << QRect(0, 0, 500, 1);
+    QTest::newRow("no inside") << QRect(0, 0, 2 * TabControl::FrameEdge, 300);
+    QTest::newRow("one pixel inside") << QRect(0, 0, 2 * TabControl::FrameEdge + 1, 300);
+    QTest::newRow("a run and one") << QRect(0, 0, TabControl::FramePieceRun + 1, 81);
+    QTest::newRow("negative corner") << QRect(-30, -17, 170, 95);
+}
+
+// The frame's lines are outlines of rectangles inset into its area by less than FrameEdge, each
+// drawn at once, a span per pixel in the worst case. No piece may hold 96 spans of one
+// outline, or Qt's raster engine would hand the fill to its threads.
+void WindowTest::framePiecesCoverTheAreaOnce() {
+    QFETCH(QRect, area);
+    const auto outlinePixels = [](const QRect& outline, const QRect& piece) {
+        int pixels = 0;
+        for (int y = piece.top(); y <= piece.bottom(); ++y) {
+            for (int x = piece.left(); x <= piece.right(); ++x) {
+                pixels += outline.contains(x, y) && (x == outline.left() || x == outline.right() ||
+                                                     y == outline.top() || y == outline.bottom());
+            }
+        }
+        return pixels;
+    };
+    const QList<QRect> pieces = TabControl::framePieces(area);
+    qint64 covered = 0;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const QRect& piece = pieces[i];
+        QVERIFY(!piece.isEmpty());
+        QVERIFY(area.contains(piece));
+        for (int inset = 0; inset < TabControl::FrameEdge; ++inset) {
+            const int spans = outlinePixels(area.adjusted(inset, inset, -inset, -inset), piece);
+            QVERIFY2(spans < 96, qPrintable(QStringLiteral("%1 × %2 at %3, %4: %5 spans")
+                                                .arg(piece.width())
+                                                .arg(piece.height())
+                                                .arg(piece.x())
+                                                .arg(piece.y())
+                                                .arg(spans)));
+        }
+        for (qsizetype j = i + 1; j < pieces.size(); ++j)
+            QVERIFY(!piece.intersects(pieces[j]));
+        covered += qint64(piece.width()) * piece.height();
+    }
+    QCOMPARE(covered, area.isEmpty() ? 0 : qint64(area.width()) * area.height());
 }
 
 void WindowTest::azimuthTextIsBlueAndWhole() {

@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifndef Q_OS_LINUX
+#ifdef Q_OS_LINUX
+#include <dirent.h>
+#include <memory>
+#else
 #include <QSerialPortInfo>
 #endif
 
@@ -39,6 +42,30 @@ QString productOf(const QString& deviceDir) {
     return {};
 }
 
+#ifdef Q_OS_LINUX
+// The names in a directory, unsorted, read as they come: a tty class directory has an entry
+// for every terminal of the system, and a QDir listing of it cost as much as the rest of the
+// device list.
+QStringList entryNames(const QString& path) {
+    QStringList names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(QFile::encodeName(path).constData()),
+                                                  &::closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArrayView name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    return names;
+}
+#else
+QStringList entryNames(const QString& path) {
+    return QDir(path).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
+}
+#endif
+
 QStringList systemDeviceNames() {
     QStringList names;
 #ifdef Q_OS_LINUX
@@ -59,9 +86,7 @@ QStringList systemDeviceNames() {
 QList<SystemSerialDevice> sysfsSerialDevices(const QString& ttyClassDir) {
     QList<SystemSerialDevice> devices;
     const QDir classDir(ttyClassDir);
-    // Every kind of entry and no sorting, so that only the names the table knows are looked up.
-    const auto everything = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
-    for (const QString& name : classDir.entryList(everything, QDir::NoSort)) {
+    for (const QString& name : entryNames(ttyClassDir)) {
         const auto number = tablePortNumber(QStringLiteral("/dev/") + name);
         if (!number)
             continue;

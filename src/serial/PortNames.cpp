@@ -68,7 +68,7 @@ std::optional<int> tablePortNumber(const QString& devicePath) {
     return number;
 #else
     for (const TableRange& range : Table) {
-        const QString prefix = QString::fromLatin1(range.prefix);
+        const QLatin1String prefix(range.prefix);
         if (!devicePath.startsWith(prefix))
             continue;
         const auto index = plainNumber(QStringView(devicePath).mid(prefix.size()));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace roteka {
 
@@ -45,23 +46,35 @@ QByteArray packPicture(const QImage& image) {
     return packed;
 }
 
-QImage unpackPicture(QByteArrayView packed) {
+namespace {
+
+// The header of one whole packed picture, or nothing.
+std::optional<Header> packedHeader(QByteArrayView packed) {
     Header header{};
     if (packed.size() < qsizetype(sizeof header))
-        return {};
+        return std::nullopt;
     std::memcpy(&header, packed.data(), sizeof header);
     if (header.mark != Mark || !packable(header.format) || header.width == 0 ||
         header.height == 0 || header.width > MaxSide || header.height > MaxSide)
-        return {};
+        return std::nullopt;
     // In 64 bits: the largest picture's size does not fit a 32-bit qsizetype.
-    const std::uint64_t line = header.width * PixelBytes;
-    if (std::uint64_t(packed.size()) - sizeof header != line * header.height)
+    if (std::uint64_t(packed.size()) - sizeof header != header.width * PixelBytes * header.height)
+        return std::nullopt;
+    return header;
+}
+
+} // namespace
+
+QImage unpackPicture(QByteArrayView packed) {
+    const auto header = packedHeader(packed);
+    if (!header)
         return {};
-    QImage image(int(header.width), int(header.height), static_cast<QImage::Format>(header.format));
+    QImage image(int(header->width), int(header->height),
+                 static_cast<QImage::Format>(header->format));
     if (image.isNull())
         return {};
-    const auto rowBytes = std::size_t(line);
-    const char* row = packed.data() + sizeof header;
+    const auto rowBytes = std::size_t(header->width * PixelBytes);
+    const char* row = packed.data() + sizeof(Header);
     for (int y = 0; y < image.height(); ++y, row += rowBytes)
         std::memcpy(image.scanLine(y), row, rowBytes);
     return image;
@@ -71,7 +84,18 @@ QImage resourcePicture(const QString& path) {
     const QResource resource(path);
     if (!resource.isValid())
         return {};
-    return unpackPicture(resource.uncompressedData());
+    const QByteArray packed = resource.uncompressedData();
+    const auto header = packedHeader(packed);
+    const auto* pixels = reinterpret_cast<const uchar*>(packed.constData()) + sizeof(Header);
+    // A resource stored as it is stays in memory as long as the program: its rows are shown
+    // where they lie, when they lie where 32-bit pixels may (the image copies them on the
+    // first change).
+    if (header && resource.compressionAlgorithm() == QResource::NoCompression &&
+        quintptr(pixels) % alignof(std::uint32_t) == 0)
+        return QImage(pixels, int(header->width), int(header->height),
+                      qsizetype(header->width * PixelBytes),
+                      static_cast<QImage::Format>(header->format));
+    return unpackPicture(packed);
 }
 
 } // namespace roteka

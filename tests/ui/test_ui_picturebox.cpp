@@ -3,6 +3,7 @@
 #include "ui/PictureBox.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -55,6 +56,8 @@ class PictureBoxTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void pictureIsDrawnOnTheBackground_data();
+    void pictureIsDrawnOnTheBackground();
     void drawingAndRepaint_data();
     void drawingAndRepaint();
     void clsRemovesDrawingKeepsPicture_data();
@@ -71,6 +74,41 @@ private slots:
 
 void PictureBoxTest::initTestCase() {
     QApplication::setStyle(QStringLiteral("Fusion"));
+}
+
+void PictureBoxTest::pictureIsDrawnOnTheBackground_data() {
+    QTest::addColumn<QImage>("picture");
+    const QImage pattern = patternPicture();
+    QTest::newRow("the map: wider and taller than the inside") << pattern;
+    QTest::newRow("smaller than the inside") << pattern.copy(0, 0, 150, 120);
+    QTest::newRow("one pixel") << pattern.copy(7, 9, 1, 1);
+    QImage translucent = pattern.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y) {
+        for (int x = 0; x < translucent.width(); ++x)
+            translucent.setPixel(x, y, qRgba(x, y, 0x80, (x * 7 + y) % 256));
+    }
+    QTest::newRow("translucent") << translucent;
+    QTest::newRow("premultiplied")
+        << translucent.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage doubleDensity = pattern;
+    doubleDensity.setDevicePixelRatio(2);
+    QTest::newRow("two pixels to a point") << doubleDensity;
+    QTest::newRow("16 bits a pixel") << pattern.convertToFormat(QImage::Format_RGB16);
+}
+
+// The picture lies on the box's background colour from the top-left corner of the inside, as
+// drawing it there with a painter puts it.
+void PictureBoxTest::pictureIsDrawnOnTheBackground() {
+    QFETCH(QImage, picture);
+    PictureBox box;
+    box.resize(203, 205);
+    box.setPicture(picture);
+    QImage expected(box.persistentImage().size(), QImage::Format_RGB32);
+    expected.fill(box.palette().color(QPalette::Button));
+    QPainter painter(&expected);
+    painter.drawImage(0, 0, picture);
+    painter.end();
+    QCOMPARE(box.persistentImage(), expected);
 }
 
 void PictureBoxTest::drawingAndRepaint_data() {

@@ -110,6 +110,12 @@ void PicturesTest::resourcesAreTheirSources() {
     QCOMPARE(packed, source.convertToFormat(packed.format()));
     QCOMPARE(packed.hasAlphaChannel(), source.hasAlphaChannel());
     QVERIFY(resourcePicture(QStringLiteral(":/roteka/no-such.picture")).isNull());
+
+    // The picture may show the resource's own bytes; changing it must leave them as they are.
+    QImage changed = packed;
+    changed.setPixel(0, 0, qRgb(0x12, 0x34, 0x56));
+    QCOMPARE(resourcePicture(QStringLiteral(":/roteka/") + name + QStringLiteral(".picture")),
+             source.convertToFormat(packed.format()));
 }
 
 QTEST_MAIN(PicturesTest)

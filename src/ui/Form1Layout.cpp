@@ -20,6 +20,7 @@
 #include <QStyleFactory>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <utility>
@@ -188,28 +189,32 @@ QLineEdit* comboText(QComboBox* box) {
     return text;
 }
 
-// Responsibilities: gives the controls of a page their fonts when the page is first shown. A
-// text box or drop-down lays its text out again as soon as it is given a font, which loads
-// the font's face at that size; for the settings page's controls that took about 1 ms of the
-// window's start-up.
-class FontsWhenShown : public QObject {
+// Responsibilities: finishes the controls of a page when the page is first shown, for a page
+// the operator may never open. A text box or drop-down lays its text out again as soon as it
+// is given a font, which loads the font's face at that size; a drop-down made editable builds
+// its completion over the list at once. For the settings page's controls these took about
+// 1.5 ms of the window's start-up.
+class WhenShown : public QObject {
 public:
-    explicit FontsWhenShown(QWidget* page) : QObject(page) { page->installEventFilter(this); }
+    explicit WhenShown(QWidget* page) : QObject(page) { page->installEventFilter(this); }
 
-    void add(QWidget* control, const QFont& font) { fonts_.emplace_back(control, font); }
+    void add(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    void setFont(QWidget* control, const QFont& font) {
+        add([control, font] { control->setFont(font); });
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            for (const auto& [control, font] : fonts_)
-                control->setFont(font);
             watched->removeEventFilter(this);
+            for (const auto& step : steps_)
+                step();
             deleteLater();
         }
         return false;
     }
 
 private:
-    std::vector<std::pair<QWidget*, QFont>> fonts_;
+    std::vector<std::function<void()>> steps_;
 };
 
 const QString SwitchTip = QStringLiteral(
@@ -305,17 +310,21 @@ void Form1::createControls() {
     setTip(Picture1, QStringLiteral("クリックでその位置方向へ回転させます。"));
 
     QWidget* settings = SSTab1->page(1);
-    auto* settingsFonts = new FontsWhenShown(settings);
+    auto* whenShown = new WhenShown(settings);
     Frame1 =
         makeOnPage<QGroupBox>(settings, twips(90, 390, 3015, 2085), QStringLiteral("環境設定"));
 
+    // Until its page is shown the drop-down holds only its list; the list is filled at
+    // start-up and its text, which start-up leaves as it is, is given with the text box.
     Combo1 = new QComboBox(Frame1);
     Combo1->setGeometry(twips(840, 240, 2115, 285));
-    Combo1->setLineEdit(comboText(Combo1));
     Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setEditText(QStringLiteral("コムポート選択"));
     setBackground(Combo1, rgb(0xC0FFFF));
-    settingsFonts->add(Combo1, faces.textFont(Pitch::Proportional, Pt8_25));
+    whenShown->add([box = Combo1] {
+        box->setLineEdit(comboText(box));
+        box->setEditText(QStringLiteral("コムポート選択"));
+    });
+    whenShown->setFont(Combo1, faces.textFont(Pitch::Proportional, Pt8_25));
     setTip(Combo1, QStringLiteral("コムポートを選択すれば「Port No」欄に番号が書き込まれます。"
                                   "　設定後は再起動してください。"));
     Label2[4] = labelFor(make<QLabel>(Frame1, twips(90, 300, 675, 165), QStringLiteral("有効Port")),
@@ -323,7 +332,7 @@ void Form1::createControls() {
 
     Text1 = make<QLineEdit>(Frame1, twips(1590, 570, 435, 285), QStringLiteral("3"));
     setBackground(Text1, rgb(0xC0FFC0));
-    settingsFonts->add(Text1, faces.textFont(Pitch::Proportional, Pt9_75, true));
+    whenShown->setFont(Text1, faces.textFont(Pitch::Proportional, Pt9_75, true));
     setTip(Text1, QStringLiteral(
                       "上の有効ポートよりコントローラの接続されているポートを選択してください。"));
     Label2[0] =
@@ -331,7 +340,7 @@ void Form1::createControls() {
 
     Text2 = make<QLineEdit>(Frame1, twips(1590, 900, 1335, 285), QStringLiteral("9600,N,8,1"));
     setBackground(Text2, rgb(0xC0FFC0));
-    settingsFonts->add(Text2, faces.textFont(Pitch::Proportional, Pt9_75));
+    whenShown->setFont(Text2, faces.textFont(Pitch::Proportional, Pt9_75));
     setTip(Text2, QStringLiteral("(通常は変更不要です。)"
                                  "ボーレイト，パリティ，ビット，ストップビットを記入します。"));
     Label2[1] = labelFor(
@@ -339,7 +348,7 @@ void Form1::createControls() {
 
     Text5 = make<QLineEdit>(Frame1, twips(1590, 1230, 525, 270), QStringLiteral("0"));
     setBackground(Text5, rgb(0xC0FFC0));
-    settingsFonts->add(Text5, faces.textFont(Pitch::Proportional, Pt8_25));
+    whenShown->setFont(Text5, faces.textFont(Pitch::Proportional, Pt8_25));
     setTip(Text5, QStringLiteral("オフセット値（プラス・マイナスの数字）を入れた数値が目的の角度に"
                                  "加算されたものが設定角度としてコントロールされます。"));
     Label2[3] =
@@ -347,7 +356,7 @@ void Form1::createControls() {
 
     Command8 = make<QPushButton>(Frame1, twips(1560, 1620, 1365, 345), QStringLiteral("環境登録"));
     setBackground(Command8, rgb(0x80FF80));
-    settingsFonts->add(Command8, faces.font(Pitch::Proportional, Pt9_75));
+    whenShown->setFont(Command8, faces.font(Pitch::Proportional, Pt9_75));
     setTip(Command8,
            QStringLiteral("環境設定変更実施の場合は、このボタンを必ず押して環境へ登録し"
                           "てください。　訂正後、「ＲＯＴＥＫＡ」を再起動してください。"));
@@ -359,7 +368,7 @@ void Form1::createControls() {
 
     Text3 = make<QLineEdit>(Frame2, twips(90, 240, 1425, 270));
     setBackground(Text3, rgb(0xFFFFC0));
-    settingsFonts->add(Text3, faces.textFont(Pitch::Fixed, Pt9_75, true));
+    whenShown->setFont(Text3, faces.textFont(Pitch::Fixed, Pt9_75, true));
     Text3->setAccessibleName(QStringLiteral("ｺﾏﾝﾄﾞ入力（半角大文字）"));
     setTip(Text3, QStringLiteral("ここにコマント゛のみを入力して「データ転送」ボタンで実行してくだ"
                                  "さい。　★ [Enter] は入力不要"));
@@ -376,7 +385,7 @@ void Form1::createControls() {
             "　　　★  [Enter]は入力不要"));
     Label3[0]->setWordWrap(true);
     setTextColor(Label3[0], rgb(0xC0C0C0));
-    settingsFonts->add(Label3[0], faces.font(Pitch::Proportional, Pt8_25));
+    whenShown->setFont(Label3[0], faces.font(Pitch::Proportional, Pt8_25));
     setTip(Label3[0], QStringLiteral("ｺﾏﾝﾄﾞ入力（半角大文字）後にデータ転送ボタンをクリック　例："
                                      "「V」（設定情報表示）　★  [Enter]は入力不要"));
 

@@ -6,6 +6,7 @@
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
+#include "ui/TabControl.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -130,7 +131,11 @@ void LinkTest::listingFillsTheDropDown() {
     QCOMPARE(form.Combo1->count(), 2);
     QCOMPARE(form.Combo1->itemText(0), QStringLiteral("Communications Port (COM1)"));
     QCOMPARE(form.Combo1->itemText(1), QStringLiteral("USB Serial Port (COM12)"));
+    // The drop-down's text as the operator sees it on opening the page: none of the list's.
+    form.SSTab1->setCurrentIndex(1);
+    form.show();
     QCOMPARE(form.Combo1->currentText(), QStringLiteral("コムポート選択"));
+    QCOMPARE(form.Combo1->currentIndex(), -1);
 }
 
 void LinkTest::emptyListing() {

@@ -86,15 +86,16 @@ QImage resourcePicture(const QString& path) {
         return {};
     const QByteArray packed = resource.uncompressedData();
     const auto header = packedHeader(packed);
-    const auto* pixels = reinterpret_cast<const uchar*>(packed.constData()) + sizeof(Header);
     // A resource stored as it is stays in memory as long as the program: its rows are shown
     // where they lie, when they lie where 32-bit pixels may (the image copies them on the
     // first change).
-    if (header && resource.compressionAlgorithm() == QResource::NoCompression &&
-        quintptr(pixels) % alignof(std::uint32_t) == 0)
-        return QImage(pixels, int(header->width), int(header->height),
-                      qsizetype(header->width * PixelBytes),
-                      static_cast<QImage::Format>(header->format));
+    if (header && resource.compressionAlgorithm() == QResource::NoCompression) {
+        const auto* pixels = reinterpret_cast<const uchar*>(packed.constData()) + sizeof(Header);
+        if (quintptr(pixels) % alignof(std::uint32_t) == 0)
+            return QImage(pixels, int(header->width), int(header->height),
+                          qsizetype(header->width * PixelBytes),
+                          static_cast<QImage::Format>(header->format));
+    }
     return unpackPicture(packed);
 }
 

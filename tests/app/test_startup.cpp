@@ -9,6 +9,7 @@
 #include "ui/CaptionLabel.h"
 #include "ui/TabControl.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -195,6 +196,12 @@ void StartupTest::firstStartWithoutFile() {
     QCOMPARE(form.Label4->text(), QStringLiteral("000"));
     QVERIFY(!platform.serial.portOpen());
     QVERIFY(form.PortNumberText.isEmpty());
+
+    // The window opens on the settings page, its port drop-down ready to be typed in.
+    form.show();
+    QVERIFY(form.Combo1->isVisible());
+    QVERIFY(form.Combo1->isEditable());
+    QCOMPARE(form.Combo1->currentText(), QStringLiteral("コムポート選択"));
 }
 
 void StartupTest::emptyFile() {

@@ -70,12 +70,12 @@ public:
     QFont textFont(Pitch pitch, int pixelSize, bool bold = false) const {
         QFont font;
         font.setFamily(pitch == Pitch::Fixed ? fixed_ : proportional_);
+        // Sets the style strategy too (to the default, shaping), so that the text boxes do not
+        // take the window's.
         font.setStyleHint(pitch == Pitch::Fixed ? QFont::Monospace : QFont::SansSerif);
         font.setPixelSize(pixelSize);
         font.setBold(bold);
         font.setHintingPreference(QFont::PreferNoHinting);
-        // Never left unset: a font that leaves it unset takes the window's.
-        font.setStyleStrategy(QFont::PreferDefault);
         return font;
     }
 

@@ -21,7 +21,9 @@
 #include <QTabBar>
 #include <QtTest>
 
+#include <initializer_list>
 #include <memory>
+#include <tuple>
 
 using namespace roteka;
 using namespace roteka::test;
@@ -94,6 +96,23 @@ QImage textImage(const QString& text, const QFont& font) {
     painter.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, text);
     return image;
 }
+
+// The caption a label or button shows.
+QString captionOf(QWidget* widget) {
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    return qobject_cast<QPushButton*>(widget)->text();
+}
+
+// Captions the window shows later than start-up, with the control that shows them.
+const std::initializer_list<std::tuple<const char*, const char*, QString>> LiveCaptions{
+    {"marker after the first reading", "Label2_5", QStringLiteral("設定角度 ＝")},
+    {"disconnect caption", "Command6", QStringLiteral("切断")},
+    {"status after disconnecting", "Label1", QStringLiteral("Port を切断しました。False")},
+    {"status after registering", "Label1", QStringLiteral("Port = True ﾎﾟｰﾄ=True")},
+    {"closed port", "Label1", QStringLiteral("port = False")},
+    {"widest target", "Label5", QStringLiteral("-359")},
+};
 
 QFont shapedFont(QFont font) {
     font.setStyleStrategy(QFont::PreferDefault);
@@ -490,18 +509,12 @@ void WindowTest::textsFit_data() {
         const bool button = QByteArray(name).startsWith("Command");
         QTest::newRow(name) << name << QString() << (button ? 2 : 0);
     }
-    QTest::newRow("marker after the first reading") << "Label2_5"
-                                                    << "設定角度 ＝" << 0;
     QTest::newRow("widest azimuth") << "Label4"
                                     << "888" << 2;
-    QTest::newRow("disconnect caption") << "Command6"
-                                        << "切断" << 2;
-    QTest::newRow("status after disconnecting") << "Label1"
-                                                << "Port を切断しました。False" << 0;
-    QTest::newRow("status after registering") << "Label1"
-                                              << "Port = True ﾎﾟｰﾄ=True" << 0;
-    QTest::newRow("widest target") << "Label5"
-                                   << "-359" << 0;
+    for (const auto& [row, name, text] : LiveCaptions) {
+        const bool button = QByteArray(name).startsWith("Command");
+        QTest::newRow(row) << name << text << (button ? 2 : 0);
+    }
 }
 
 void WindowTest::textsFit() {
@@ -510,12 +523,8 @@ void WindowTest::textsFit() {
     QFETCH(int, frame);
     StartedWindow w;
     QWidget* widget = w.shownControl(control);
-    if (text.isEmpty()) {
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            text = label->text();
-        else
-            text = qobject_cast<QPushButton*>(widget)->text();
-    }
+    if (text.isEmpty())
+        text = captionOf(widget);
     const int needed = widget->fontMetrics().horizontalAdvance(text) + 2 * frame;
     // The connect button lies over the right end of the status line.
     const int room = widget == w.form.Label1 ? w.form.Command6->x() - widget->x()
@@ -537,18 +546,8 @@ void WindowTest::captionsLookAsShaped_data() {
                                    << "ＫＭX";
     QTest::newRow("settings tab") << "SSTab1"
                                   << "環境設定";
-    QTest::newRow("marker after the first reading") << "Label2_5"
-                                                    << "設定角度 ＝";
-    QTest::newRow("disconnect caption") << "Command6"
-                                        << "切断";
-    QTest::newRow("status after disconnecting") << "Label1"
-                                                << "Port を切断しました。False";
-    QTest::newRow("status after registering") << "Label1"
-                                              << "Port = True ﾎﾟｰﾄ=True";
-    QTest::newRow("closed port") << "Label1"
-                                 << "port = False";
-    QTest::newRow("target") << "Label5"
-                            << "-359";
+    for (const auto& [row, name, text] : LiveCaptions)
+        QTest::newRow(row) << name << text;
 }
 
 // The window's captions are drawn without OpenType shaping, which start-up would otherwise pay
@@ -558,12 +557,8 @@ void WindowTest::captionsLookAsShaped() {
     QFETCH(QString, text);
     StartedWindow w;
     QWidget* widget = w.shownControl(control);
-    if (text.isEmpty()) {
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            text = label->text();
-        else
-            text = qobject_cast<QPushButton*>(widget)->text();
-    }
+    if (text.isEmpty())
+        text = captionOf(widget);
     const QFont drawn =
         control == QLatin1String("SSTab1") ? w.form.SSTab1->tabBar()->font() : widget->font();
     QVERIFY(drawn.styleStrategy() & QFont::PreferNoShaping);

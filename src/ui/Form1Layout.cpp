@@ -2,7 +2,6 @@
 #include "ui/CaptionLabel.h"
 #include "ui/FramePacer.h"
 #include "ui/PictureBox.h"
-#include "ui/PictureFile.h"
 #include "ui/TabControl.h"
 
 #include <QApplication>
@@ -14,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
@@ -55,23 +53,11 @@ enum class Pitch { Proportional, Fixed };
 // character.
 // Glyphs are drawn unhinted: hinting the window's seven sizes took 1.3 MiB and about 3 ms at
 // start-up, and moves the glyphs by a fraction of a pixel.
-// The window's own captions are drawn without OpenType shaping: they are Japanese and Latin
-// text that these faces draw the same either way, and shaping them built the text shaper's
-// tables once for every font size at start-up (about 0.4 ms). Scripts that cannot do without
-// shaping are still shaped. Text the operator types (a combining mark, say) is shaped as usual.
 class Typefaces {
 public:
     QFont font(Pitch pitch, int pixelSize, bool bold = false) const {
-        QFont font = textFont(pitch, pixelSize, bold);
-        font.setStyleStrategy(QFont::PreferNoShaping);
-        return font;
-    }
-
-    QFont textFont(Pitch pitch, int pixelSize, bool bold = false) const {
         QFont font;
         font.setFamily(pitch == Pitch::Fixed ? fixed_ : proportional_);
-        // Sets the style strategy too (to the default, shaping), so that the text boxes do not
-        // take the window's.
         font.setStyleHint(pitch == Pitch::Fixed ? QFont::Monospace : QFont::SansSerif);
         font.setPixelSize(pixelSize);
         font.setBold(bold);
@@ -156,8 +142,7 @@ QLabel* labelFor(QLabel* label, QWidget* buddy) {
 QIcon applicationIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(
-            resourcePicture(QStringLiteral(":/roteka/icons/roteka-%1.picture").arg(size))));
+        icon.addFile(QStringLiteral(":/roteka/icons/roteka-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 
@@ -179,15 +164,6 @@ public:
         painter->fillRect(option->rect.adjusted(2, 2, -2, -2), face);
     }
 };
-
-// The editable text of a drop-down, made as QComboBox::setEditable makes it. setEditable also
-// builds the pop-up list at once (it asks the style about the box while the box is not yet
-// editable); a box given its text this way builds the list when it is first opened.
-QLineEdit* comboText(QComboBox* box) {
-    auto* text = new QLineEdit(box);
-    text->setPalette(box->palette());
-    return text;
-}
 
 // Responsibilities: finishes the controls of a page when the page is first shown, for a page
 // the operator may never open. A text box or drop-down lays its text out again as soon as it
@@ -304,7 +280,7 @@ void Form1::createControls() {
 
     Picture1 = new PictureBox(operating);
     TabControl::place(Picture1, twips(60, 1110, 3045, 3075));
-    Picture1->setPicture(resourcePicture(QStringLiteral(":/roteka/map.picture")));
+    Picture1->setPicture(QImage(QStringLiteral(":/roteka/map.png")));
     Picture1->setFocusPolicy(Qt::TabFocus);
     Picture1->setAccessibleName(QStringLiteral("地図"));
     setTip(Picture1, QStringLiteral("クリックでその位置方向へ回転させます。"));
@@ -321,10 +297,10 @@ void Form1::createControls() {
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     setBackground(Combo1, rgb(0xC0FFFF));
     whenShown->add([box = Combo1] {
-        box->setLineEdit(comboText(box));
+        box->setEditable(true);
         box->setEditText(QStringLiteral("コムポート選択"));
     });
-    whenShown->setFont(Combo1, faces.textFont(Pitch::Proportional, Pt8_25));
+    whenShown->setFont(Combo1, faces.font(Pitch::Proportional, Pt8_25));
     setTip(Combo1, QStringLiteral("コムポートを選択すれば「Port No」欄に番号が書き込まれます。"
                                   "　設定後は再起動してください。"));
     Label2[4] = labelFor(make<QLabel>(Frame1, twips(90, 300, 675, 165), QStringLiteral("有効Port")),
@@ -332,7 +308,7 @@ void Form1::createControls() {
 
     Text1 = make<QLineEdit>(Frame1, twips(1590, 570, 435, 285), QStringLiteral("3"));
     setBackground(Text1, rgb(0xC0FFC0));
-    whenShown->setFont(Text1, faces.textFont(Pitch::Proportional, Pt9_75, true));
+    whenShown->setFont(Text1, faces.font(Pitch::Proportional, Pt9_75, true));
     setTip(Text1, QStringLiteral(
                       "上の有効ポートよりコントローラの接続されているポートを選択してください。"));
     Label2[0] =
@@ -340,7 +316,7 @@ void Form1::createControls() {
 
     Text2 = make<QLineEdit>(Frame1, twips(1590, 900, 1335, 285), QStringLiteral("9600,N,8,1"));
     setBackground(Text2, rgb(0xC0FFC0));
-    whenShown->setFont(Text2, faces.textFont(Pitch::Proportional, Pt9_75));
+    whenShown->setFont(Text2, faces.font(Pitch::Proportional, Pt9_75));
     setTip(Text2, QStringLiteral("(通常は変更不要です。)"
                                  "ボーレイト，パリティ，ビット，ストップビットを記入します。"));
     Label2[1] = labelFor(
@@ -348,7 +324,7 @@ void Form1::createControls() {
 
     Text5 = make<QLineEdit>(Frame1, twips(1590, 1230, 525, 270), QStringLiteral("0"));
     setBackground(Text5, rgb(0xC0FFC0));
-    whenShown->setFont(Text5, faces.textFont(Pitch::Proportional, Pt8_25));
+    whenShown->setFont(Text5, faces.font(Pitch::Proportional, Pt8_25));
     setTip(Text5, QStringLiteral("オフセット値（プラス・マイナスの数字）を入れた数値が目的の角度に"
                                  "加算されたものが設定角度としてコントロールされます。"));
     Label2[3] =
@@ -368,7 +344,7 @@ void Form1::createControls() {
 
     Text3 = make<QLineEdit>(Frame2, twips(90, 240, 1425, 270));
     setBackground(Text3, rgb(0xFFFFC0));
-    whenShown->setFont(Text3, faces.textFont(Pitch::Fixed, Pt9_75, true));
+    whenShown->setFont(Text3, faces.font(Pitch::Fixed, Pt9_75, true));
     Text3->setAccessibleName(QStringLiteral("ｺﾏﾝﾄﾞ入力（半角大文字）"));
     setTip(Text3, QStringLiteral("ここにコマント゛のみを入力して「データ転送」ボタンで実行してくだ"
                                  "さい。　★ [Enter] は入力不要"));

@@ -39,17 +39,7 @@ QImage PictureBox::blankSurface() const {
 
 void PictureBox::setPicture(const QImage& picture) {
     base_ = blankSurface();
-    if (picture.format() == base_.format() &&
-        picture.devicePixelRatio() == base_.devicePixelRatio()) {
-        // Opaque pixels of the surface's own kind: drawing them is copying them.
-        const int rows = std::min(picture.height(), base_.height());
-        const auto rowBytes = std::size_t(std::min(picture.width(), base_.width())) * 4;
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(base_.scanLine(y), picture.constScanLine(y), rowBytes);
-    } else {
-        QPainter painter(&base_);
-        painter.drawImage(0, 0, picture);
-    }
+    QPainter(&base_).drawImage(0, 0, picture);
     persistent_ = base_;
     drawnRuns_.clear();
     drawnBounds_ = QRect();

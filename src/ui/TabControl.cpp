@@ -2,8 +2,8 @@
 
 #include <QFrame>
 #include <QGuiApplication>
-#include <QPaintEvent>
 #include <QStackedWidget>
+#include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 #include <QTabBar>
 
@@ -24,16 +24,6 @@ QPalette systemPalette() {
         }
     }
     return palette;
-}
-
-// The area cut into tiles of at most width × height, row by row.
-QList<QRect> tiles(const QRect& area, int width, int height) {
-    QList<QRect> pieces;
-    for (int top = area.top(); top <= area.bottom(); top += height) {
-        for (int left = area.left(); left <= area.right(); left += width)
-            pieces.append(QRect(left, top, width, height) & area);
-    }
-    return pieces;
 }
 
 } // namespace
@@ -74,7 +64,13 @@ QRect TabControl::pageRect() const {
     return {0, TabRowHeight, width(), height() - TabRowHeight};
 }
 
-QStyleOptionTabWidgetFrame TabControl::frameOption() const {
+void TabControl::resizeEvent(QResizeEvent* event) {
+    tabBar_->setGeometry(0, 0, width(), TabRowHeight);
+    stack_->setGeometry(pageRect());
+    QWidget::resizeEvent(event);
+}
+
+void TabControl::paintEvent(QPaintEvent*) {
     QStyleOptionTabWidgetFrame frame;
     frame.initFrom(this);
     frame.rect = pageRect();
@@ -83,45 +79,7 @@ QStyleOptionTabWidgetFrame TabControl::frameOption() const {
     frame.tabBarSize = tabBar_->size();
     frame.tabBarRect = tabBar_->geometry();
     frame.selectedTabRect = tabBar_->tabRect(tabBar_->currentIndex());
-    return frame;
-}
-
-void TabControl::resizeEvent(QResizeEvent* event) {
-    tabBar_->setGeometry(0, 0, width(), TabRowHeight);
-    stack_->setGeometry(pageRect());
-    QWidget::resizeEvent(event);
-}
-
-// Qt's raster engine hands a fill of 96 spans or more to its thread pool in pieces. A
-// translucent line of the frame is a span for each pixel along it, or for each row across it;
-// drawn whole, the frame would start the pool's threads at the window's first paint and wake
-// them on every repaint. The frame's lines lie along the edges of its area, so the bands along
-// the edges are drawn in short pieces and the inside, where no line runs, in one.
-QList<QRect> TabControl::framePieces(const QRect& area) {
-    constexpr int Edge = FrameEdge;
-    constexpr int Run = FramePieceRun;
-    // An area too thin to have an inside has lines along both sides of every piece.
-    if (area.width() <= 2 * Edge || area.height() <= 2 * Edge)
-        return tiles(area, Run / 2, Run / 2);
-    const int inner = area.height() - 2 * Edge;
-    QList<QRect> pieces = tiles(QRect(area.left(), area.top(), area.width(), Edge), Run, Edge);
-    pieces += tiles(QRect(area.left(), area.top() + Edge, Edge, inner), Edge, Run);
-    pieces += area.adjusted(Edge, Edge, -Edge, -Edge);
-    pieces += tiles(QRect(area.right() - Edge + 1, area.top() + Edge, Edge, inner), Edge, Run);
-    pieces += tiles(QRect(area.left(), area.bottom() - Edge + 1, area.width(), Edge), Run, Edge);
-    return pieces;
-}
-
-void TabControl::paintEvent(QPaintEvent* event) {
-    const QStyleOptionTabWidgetFrame frame = frameOption();
-    QStylePainter painter(this);
-    for (const QRect& piece : framePieces(frame.rect)) {
-        const QRect clip = piece & event->rect();
-        if (clip.isEmpty())
-            continue;
-        painter.setClipRect(clip);
-        painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
-    }
+    QStylePainter(this).drawPrimitive(QStyle::PE_FrameTabWidget, frame);
 }
 
 } // namespace roteka

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
 #include <QRect>
-#include <QStyleOptionTabWidgetFrame>
 #include <QWidget>
 
 #include <array>
@@ -36,16 +34,6 @@ public:
 
     // The page area, in the tab control's coordinates.
     QRect pageRect() const;
-
-    // The style's description of the frame around the page area, as the tab control draws it.
-    QStyleOptionTabWidgetFrame frameOption() const;
-
-    // The pieces the frame around an area is drawn in, one at a time: together they cover the
-    // area once; each lies in a band along the area's edge and is at most FramePieceRun long,
-    // or lies inside those bands.
-    static constexpr int FrameEdge = 4;
-    static constexpr int FramePieceRun = 80;
-    static QList<QRect> framePieces(const QRect& area);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -27,7 +27,6 @@ private slots:
     void aliasPointingNowhere();
     void aliasDirectoryFollowsXdg();
     void catalogueListsAliases();
-    void sysfsDevices();
     void lineSettings_data();
     void lineSettings();
 };
@@ -149,80 +148,6 @@ void PortNamesTest::catalogueListsAliases() {
         QVERIFY2(!name.contains(QStringLiteral("(COM9)")), qPrintable(name));
         QVERIFY2(name.endsWith(QLatin1Char(')')), qPrintable(name));
     }
-}
-
-namespace {
-
-// A tty class directory laid out as the kernel lays out /sys: class entries are links to
-// device directories, and a "device" link leads to the hardware behind the port.
-class FakeSysfs {
-public:
-    QString classDir() const { return root_.filePath(QStringLiteral("class/tty")); }
-
-    // A port whose hardware is the device directory `hardware`, or none when empty.
-    void port(const QString& name, const QString& hardware, const QByteArray& type = {}) {
-        const QString dir = hardware.isEmpty()
-                                ? root_.filePath(QStringLiteral("devices/virtual/tty/") + name)
-                                : root_.filePath(QStringLiteral("devices/") + hardware +
-                                                 QStringLiteral("/tty/") + name);
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(QDir().mkpath(classDir()));
-        QVERIFY(QFile::link(dir, classDir() + QLatin1Char('/') + name));
-        if (!hardware.isEmpty())
-            QVERIFY(QFile::link(root_.filePath(QStringLiteral("devices/") + hardware),
-                                dir + QStringLiteral("/device")));
-        if (!type.isEmpty())
-            write(dir + QStringLiteral("/type"), type);
-    }
-
-    void product(const QString& hardware, const QByteArray& text) {
-        write(root_.filePath(QStringLiteral("devices/") + hardware + QStringLiteral("/product")),
-              text);
-    }
-
-private:
-    static void write(const QString& path, const QByteArray& content) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    QTemporaryDir dir_;
-    QDir root_{dir_.path()};
-};
-
-} // namespace
-
-void PortNamesTest::sysfsDevices() {
-    FakeSysfs sysfs;
-    sysfs.port(QStringLiteral("tty0"), QString());                                     // console
-    sysfs.port(QStringLiteral("ttyS0"), QStringLiteral("pnp0/00:00"), "4\n");          // a 16550A
-    sysfs.port(QStringLiteral("ttyS1"), QStringLiteral("platform/serial8250"), "0\n"); // no UART
-    sysfs.port(QStringLiteral("ttyS2"), QString()); // no hardware
-    sysfs.port(QStringLiteral("ttyUSB3"), QStringLiteral("usb1/1-1/1-1:1.0/ttyUSB3"));
-    sysfs.product(QStringLiteral("usb1/1-1"), "FT232R USB UART\n");
-    sysfs.port(QStringLiteral("ttyACM0"), QStringLiteral("usb1/1-2/1-2:1.0"));
-    sysfs.product(QStringLiteral("usb1/1-2"), "Rotator Interface");
-    sysfs.port(QStringLiteral("ttyAMA0"), QStringLiteral("platform/fe201000.serial"), "83\n");
-    sysfs.port(QStringLiteral("rfcomm1"), QString());                           // Bluetooth
-    sysfs.port(QStringLiteral("ttyXR0"), QStringLiteral("pci0/0000:01:00.0"));  // not in the table
-    sysfs.port(QStringLiteral("ttyUSB32"), QStringLiteral("usb1/1-3/1-3:1.0")); // beyond it
-    if (QTest::currentTestFailed())
-        return;
-
-    QStringList listed;
-    for (const SystemSerialDevice& device : sysfsSerialDevices(sysfs.classDir()))
-        listed.append(
-            QStringLiteral("%1 %2 %3").arg(device.number).arg(device.name, device.description));
-    const QStringList expected{
-        QStringLiteral("1 ttyS0 "),
-        QStringLiteral("36 ttyUSB3 FT232R USB UART"),
-        QStringLiteral("65 ttyACM0 Rotator Interface"),
-        QStringLiteral("97 ttyAMA0 "),
-        QStringLiteral("130 rfcomm1 "),
-    };
-    QCOMPARE(listed, expected);
-    QVERIFY(sysfsSerialDevices(sysfs.classDir() + QStringLiteral("/missing")).isEmpty());
 }
 
 void PortNamesTest::lineSettings_data() {

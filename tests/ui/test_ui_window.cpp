@@ -138,10 +138,6 @@ private slots:
     void renderedColours_data();
     void renderedColours();
     void pageAreaHasTheSystemColours();
-    void tabFrameIsTheStylesFrame_data();
-    void tabFrameIsTheStylesFrame();
-    void framePiecesCoverTheAreaOnce_data();
-    void framePiecesCoverTheAreaOnce();
     void azimuthTextIsBlueAndWhole();
     void startupTexts();
     void map();
@@ -155,8 +151,6 @@ private slots:
     void fonts();
     void textsFit_data();
     void textsFit();
-    void captionsLookAsShaped_data();
-    void captionsLookAsShaped();
     void typedTextIsShaped_data();
     void typedTextIsShaped();
     void accessibleNames_data();
@@ -225,82 +219,6 @@ void WindowTest::pageAreaHasTheSystemColours() {
         QVERIFY2(w.control(name)->palette().color(QPalette::Window) != QColor(0x00, 0x00, 0xC0),
                  qPrintable(name));
     }
-}
-
-void WindowTest::tabFrameIsTheStylesFrame_data() {
-    QTest::addColumn<int>("page");
-    QTest::newRow("operating page") << 0;
-    QTest::newRow("settings page") << 1;
-}
-
-// The tab control draws its frame piece by piece; the pieces must add up to the style's frame,
-// translucent lines included, over the window's own background.
-void WindowTest::tabFrameIsTheStylesFrame() {
-    QFETCH(int, page);
-    StartedWindow w;
-    w.showPage(page);
-    TabControl* tabs = w.form.SSTab1;
-    QImage drawn(tabs->size(), QImage::Format_RGB32);
-    drawn.fill(QColor(0x00, 0x00, 0xC0));
-    QImage expected = drawn;
-
-    tabs->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
-    const QStyleOptionTabWidgetFrame frame = tabs->frameOption();
-    QCOMPARE(frame.selectedTabRect, tabs->tabBar()->tabRect(page));
-    QPainter painter(&expected);
-    tabs->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, tabs);
-    painter.end();
-    QCOMPARE(drawn, expected);
-}
-
-void WindowTest::framePiecesCoverTheAreaOnce_data() {
-    QTest::addColumn<QRect>("area");
-    QTest::newRow("page area") << QRect(0, 20, 213, 283);
-    QTest::newRow("empty") << QRect();
-    QTest::newRow("one pixel") << QRect(5, 5, 1, 1);
-    QTest::newRow("one column") << QRect(0, 0, 1, 500);
-    QTest::newRow("one row") << QRect(0, 0, 500, 1);
-    QTest::newRow("no inside") << QRect(0, 0, 2 * TabControl::FrameEdge, 300);
-    QTest::newRow("one pixel inside") << QRect(0, 0, 2 * TabControl::FrameEdge + 1, 300);
-    QTest::newRow("a run and one") << QRect(0, 0, TabControl::FramePieceRun + 1, 81);
-    QTest::newRow("negative corner") << QRect(-30, -17, 170, 95);
-}
-
-// The frame's lines are outlines of rectangles inset into its area by less than FrameEdge, each
-// drawn at once, a span per pixel in the worst case. No piece may hold 96 spans of one
-// outline, or Qt's raster engine would hand the fill to its threads.
-void WindowTest::framePiecesCoverTheAreaOnce() {
-    QFETCH(QRect, area);
-    const auto outlinePixels = [](const QRect& outline, const QRect& piece) {
-        int pixels = 0;
-        for (int y = piece.top(); y <= piece.bottom(); ++y) {
-            for (int x = piece.left(); x <= piece.right(); ++x) {
-                pixels += outline.contains(x, y) && (x == outline.left() || x == outline.right() ||
-                                                     y == outline.top() || y == outline.bottom());
-            }
-        }
-        return pixels;
-    };
-    const QList<QRect> pieces = TabControl::framePieces(area);
-    qint64 covered = 0;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const QRect& piece = pieces[i];
-        QVERIFY(!piece.isEmpty());
-        QVERIFY(area.contains(piece));
-        for (int inset = 0; inset < TabControl::FrameEdge; ++inset) {
-            const int spans = outlinePixels(area.adjusted(inset, inset, -inset, -inset), piece);
-            QVERIFY2(spans < 96, qPrintable(QStringLiteral("%1 × %2 at %3, %4: %5 spans")
-                                                .arg(piece.width())
-                                                .arg(piece.height())
-                                                .arg(piece.x())
-                                                .arg(piece.y())
-                                                .arg(spans)));
-        }
-        for (qsizetype j = i + 1; j < pieces.size(); ++j)
-            QVERIFY(!piece.intersects(pieces[j]));
-        covered += qint64(piece.width()) * piece.height();
-    }
-    QCOMPARE(covered, area.isEmpty() ? 0 : qint64(area.width()) * area.height());
 }
 
 void WindowTest::azimuthTextIsBlueAndWhole() {
@@ -531,38 +449,6 @@ void WindowTest::textsFit() {
                                              : widget->contentsRect().width();
     QVERIFY2(needed <= room,
              qPrintable(QStringLiteral("%1 needs %2 px, has %3").arg(text).arg(needed).arg(room)));
-}
-
-void WindowTest::captionsLookAsShaped_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("text");
-
-    for (const char* name :
-         {"Label1",   "Label2_0", "Label2_1", "Label2_2", "Label2_3",  "Label2_4",  "Label2_5",
-          "Label3_0", "Label4",   "Command1", "Command2", "Command3",  "Command4",  "Command5",
-          "Command6", "Command7", "Command8", "Command9", "Command10", "Command11", "Command12"})
-        QTest::newRow(name) << name << QString();
-    QTest::newRow("operating tab") << "SSTab1"
-                                   << "ＫＭX";
-    QTest::newRow("settings tab") << "SSTab1"
-                                  << "環境設定";
-    for (const auto& [row, name, text] : LiveCaptions)
-        QTest::newRow(row) << name << text;
-}
-
-// The window's captions are drawn without OpenType shaping, which start-up would otherwise pay
-// for; each must look exactly as it does shaped.
-void WindowTest::captionsLookAsShaped() {
-    QFETCH(QString, control);
-    QFETCH(QString, text);
-    StartedWindow w;
-    QWidget* widget = w.shownControl(control);
-    if (text.isEmpty())
-        text = captionOf(widget);
-    const QFont drawn =
-        control == QLatin1String("SSTab1") ? w.form.SSTab1->tabBar()->font() : widget->font();
-    QVERIFY(drawn.styleStrategy() & QFont::PreferNoShaping);
-    QCOMPARE(textImage(text, drawn), textImage(text, shapedFont(drawn)));
 }
 
 void WindowTest::typedTextIsShaped_data() {

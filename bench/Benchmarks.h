@@ -2,7 +2,7 @@
 
 #include "Measure.h"
 #include "PtyPeer.h"
-#include "PtyStation.h"
+#include "Stations.h"
 
 #include <QString>
 

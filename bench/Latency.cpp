@@ -6,7 +6,7 @@
 #include "FakePlatform.h"
 #include "Measure.h"
 #include "PtyPeer.h"
-#include "PtyStation.h"
+#include "Stations.h"
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
@@ -73,7 +73,7 @@ bool spinUntil(const std::function<bool()>& condition, int timeoutMs) {
 bool runLatency(const Options& options) {
     test::BoundController station(21);
     station.writeSettings(QStringLiteral("115200,N,8,1"));
-    RawPty& controller = station.controller->raw();
+    RawPty& controller = *station.controller;
     test::RealWindow window;
     Form1& form = *window.form;
     form.Form_Load();

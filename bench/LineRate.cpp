@@ -117,7 +117,7 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
 bool runLineRate(const Options& options) {
     test::BoundController station(6);
     station.writeSettings(QStringLiteral("115200,N,8,1"));
-    RawPty& controller = station.controller->raw();
+    RawPty& controller = *station.controller;
 
     LineRateResult window;
     LineRateResult transport;

@@ -9,8 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=${1:-build-asan}
-tests=(test_startup test_feedback_scanner test_feedback_reception
-       test_faults_device test_faults_second test_faults_soak test_faults_redraw)
+tests=(test_app test_feedback test_faults)
 
 scripts/deps.sh
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DROTEKA_SANITIZE=ON

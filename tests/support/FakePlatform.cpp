@@ -1,6 +1,5 @@
 #include "FakePlatform.h"
 
-#include "app/RunTimeError.h"
 #include "serial/LineSettings.h"
 
 #include <QWidget>
@@ -10,9 +9,7 @@ namespace roteka::test {
 std::optional<QRect> FakePointerPosition::windowRect(const QWidget& widget) {
     if (failRect)
         return std::nullopt;
-    if (rect)
-        return rect;
-    return QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size());
+    return rect.value_or(QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size()));
 }
 
 void FakeSerialPort::setCommPort(int number) {
@@ -28,14 +25,10 @@ void FakeSerialPort::setSettings(const QString& settings) {
 }
 
 void FakeSerialPort::setPortOpen(bool open) {
-    if (!open) {
-        open_ = false;
-        return;
-    }
-    if (open_ || !openablePorts.contains(commPort_))
+    if (open && (open_ || !openablePorts.contains(commPort_)))
         throw RunTimeError(QStringLiteral("cannot open"));
-    open_ = true;
-    ++opens;
+    opens += open;
+    open_ = open;
 }
 
 void FakeSerialPort::output(const QString& text) {
@@ -60,13 +53,6 @@ void FakeSerialPort::feed(const QByteArray& bytes) {
 void FakeSerialPort::raiseEvent(int commEvent) {
     commEvent_ = commEvent;
     emit onComm();
-}
-
-void FakeSerialPort::hangUp() {
-    if (!open_)
-        return;
-    open_ = false;
-    emit deviceLost();
 }
 
 } // namespace roteka::test

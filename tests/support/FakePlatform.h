@@ -7,7 +7,6 @@
 #include "serial/DeviceCatalogue.h"
 #include "serial/SerialPort.h"
 
-#include <QByteArray>
 #include <QRect>
 #include <QStringList>
 
@@ -16,15 +15,13 @@
 namespace roteka::test {
 
 // Records every message instead of showing it; never blocks.
-class RecordingMessageBoxes : public MessageBoxes {
-public:
+struct RecordingMessageBoxes : MessageBoxes {
     void show(const QString& text) override { shown.append(text); }
     QStringList shown;
 };
 
 // A device list given by the test; throws when told to.
-class FakeDeviceCatalogue : public DeviceCatalogue {
-public:
+struct FakeDeviceCatalogue : DeviceCatalogue {
     QStringList serialDeviceNames() override {
         if (fail)
             throw RunTimeError(QStringLiteral("device query failed"));
@@ -34,21 +31,19 @@ public:
     bool fail = false;
 };
 
-// Pointer position and widget rectangle given by the test; the rectangle is the real one
-// unless the test sets it, and can be made to fail.
-class FakePointerPosition : public PointerPosition {
-public:
+// The click position as the widget reports it; the widget's rectangle the real one unless the
+// test gives one, or none when told to fail.
+struct FakePointerPosition : PointerPosition {
     void setClickPosition(std::optional<QPoint> globalPos) override { click = globalPos; }
-    QPoint cursorPos() override { return click.value_or(cursor); }
+    QPoint cursorPos() override { return click.value_or(QPoint()); }
     std::optional<QRect> windowRect(const QWidget& widget) override;
-    QPoint cursor;
     std::optional<QPoint> click;
     std::optional<QRect> rect;
     bool failRect = false;
 };
 
-// An in-memory serial port: records what is written, delivers what the test feeds.
-// Acceptable port numbers are those in openablePorts.
+// An in-memory serial port: records what is written, delivers what the test feeds. Only the
+// port numbers in openablePorts open.
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:
@@ -59,14 +54,12 @@ public:
     void setPortOpen(bool open) override;
     bool portOpen() const override { return open_; }
     void output(const QString& text) override;
-    int inBufferCount() const override { return static_cast<int>(incoming_.size()); }
+    int inBufferCount() const override { return int(incoming_.size()); }
     QString input() override;
     int commEvent() const override { return commEvent_; }
 
-    // Test side.
     void feed(const QByteArray& bytes); // raises the receive event when the threshold is met
-    void raiseEvent(int commEvent);     // any other communication event
-    void hangUp();                      // the device goes away while open
+    void raiseEvent(int commEvent);     // any communication event
     QByteArray written;
     QList<int> openablePorts{3};
     int opens = 0;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstddef>
 
@@ -14,14 +17,10 @@ class TestDirectory {
 public:
     TestDirectory();
     ~TestDirectory();
-    TestDirectory(const TestDirectory&) = delete;
-    TestDirectory& operator=(const TestDirectory&) = delete;
-
     QString path() const { return dir_.path(); }
-    QString aliasDir() const;
+    QString aliasDir() const { return dir_.path() + QStringLiteral("/config/roteka/ports"); }
     void writeFile(const QString& name, const QByteArray& content) const;
     QByteArray readFile(const QString& name) const;
-    bool exists(const QString& name) const;
 
 private:
     QTemporaryDir dir_;
@@ -29,22 +28,27 @@ private:
     QByteArray previousConfig_;
 };
 
-// Responsibilities: one pseudo-terminal pair opened raw, both ends non-blocking; optionally
-// bound as COM<n> in a port alias directory (the link is removed again). Plain reads and writes
-// on either end, without the event loop.
-class RawPty {
+// Responsibilities: one pseudo-terminal pair opened raw, both ends non-blocking, optionally bound
+// as COM<n> in a port alias directory (the link is removed again). The master end is the
+// controller's: plain reads and writes on either end, and reads that keep the Qt event loop
+// running while they wait.
+class PtyPeer {
 public:
-    RawPty();
-    ~RawPty();
-    RawPty(const RawPty&) = delete;
-    RawPty& operator=(const RawPty&) = delete;
+    PtyPeer();
+    PtyPeer(const QString& aliasDir, int portNumber);
+    ~PtyPeer();
+    PtyPeer(const PtyPeer&) = delete;
+    PtyPeer& operator=(const PtyPeer&) = delete;
 
-    void bindAlias(const QString& aliasDir, int number);
     int master() const { return master_; }
     int slave() const { return slave_; }
     QString slavePath() const { return slavePath_; }
+    void write(const QByteArray& bytes) { writeAll(master_, bytes); }
+    // Until at least count bytes have arrived at the master end or the time is up.
+    QByteArray readUntil(qsizetype count, int timeoutMilliseconds);
+    QByteArray readFor(int milliseconds) { return readUntil(1 << 30, milliseconds); }
     // Both ends closed: the device goes away.
-    void close();
+    void hangUp();
 
     static void writeAll(int fd, const char* data, std::size_t size);
     static void writeAll(int fd, const QByteArray& bytes) {
@@ -61,32 +65,42 @@ private:
     QString slavePath_;
     QString aliasPath_;
 };
-
-// Responsibilities: the controller's end of a real pseudo-terminal, bound to port number
-// COM<n> through the alias directory. The test writes what the controller says and reads
-// what the program sent; reads keep the Qt event loop running while they wait.
-class PtyPeer {
-public:
-    PtyPeer(const QString& aliasDir, int portNumber);
-
-    QString slavePath() const { return pty_.slavePath(); }
-    void write(const QByteArray& bytes) { RawPty::writeAll(pty_.master(), bytes); }
-    // Everything that arrives within the time given.
-    QByteArray readFor(int milliseconds);
-    // Until at least count bytes have arrived or the time is up.
-    QByteArray readUntil(qsizetype count, int timeoutMilliseconds);
-    // The device goes away: the controller's end is closed.
-    void hangUp() { pty_.close(); }
-    // The pair itself, for plain reads and writes without the event loop.
-    RawPty& raw() { return pty_; }
-
-private:
-    RawPty pty_;
-};
+using RawPty = PtyPeer;
 
 // Runs the Qt event loop until the condition holds or the time is up; returns the condition.
-template <class Condition> bool waitFor(Condition&& condition, int timeoutMilliseconds = 5000);
+template <class Condition> bool waitFor(Condition&& condition, int timeoutMilliseconds = 5000) {
+    QDeadlineTimer deadline(timeoutMilliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(500);
+    }
+    return true;
+}
 
 } // namespace roteka::test
 
-#include "PtyPeer.inl"
+#include <csignal>
+#include <sys/resource.h>
+
+namespace roteka::test {
+
+// Responsibilities: while it lives, files cannot grow beyond a few bytes (standing in for a
+// full disk; it stops root too), and a write past that fails instead of killing the process.
+struct FileSizeLimit {
+    FileSizeLimit() {
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit small{4, saved.rlim_max};
+        previous = ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, previous);
+    }
+    rlimit saved{};
+    void (*previous)(int) = nullptr;
+};
+
+} // namespace roteka::test

@@ -1,0 +1,220 @@
+// The rotator commands: the rules behind them (numbers in texts, the go-to format, the 15-degree
+// steps, the target of a map click), what each button sends and leaves in the window with the
+// port open and closed, and the bytes that reach a real serial line.
+#include "Stations.h"
+
+#include "commands/CommandRules.h"
+#include "commands/Numbers.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <limits>
+
+using namespace roteka;
+using namespace roteka::test;
+
+namespace {
+
+// Clicks the buttons named by their number: 1 left, 2 stop, 3 right, 4 step right, 5 step left,
+// 9 free command; 7 and A-C the switches SW1-SW4.
+QPushButton* button(const Form1& form, QChar key) {
+    const QList<QPushButton*> buttons{form.Command1,  form.Command2, form.Command3, form.Command4,
+                                      form.Command5,  form.Command7, form.Command9, form.Command10,
+                                      form.Command11, form.Command12};
+    return buttons[QStringLiteral("1234579ABC").indexOf(key)];
+}
+void click(const Form1& form, const QString& keys) {
+    for (const QChar key : keys)
+        button(form, key)->click();
+}
+
+QString text(std::optional<auto> value) {
+    return value ? QString::number(*value) : QStringLiteral("none");
+}
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A text's leading number and the text as a 16-bit whole number; numbers written back and
+    // rounded halves to even.
+    void numbers() {
+        // clang-format off
+        for (const auto& [text, leading, whole] : std::initializer_list<std::tuple<QString, double, const char*>>{
+                 {"", 0, "none"}, {"  ", 0, "none"}, {"abc", 0, "none"}, {"COM3", 0, "none"}, {"5x", 5, "none"},
+                 {"000", 0, "0"}, {" 7 ", 7, "7"}, {"1 5", 15, "none"}, {"\t12", 12, "12"}, {" - 5", -5, "none"},
+                 {"+7", 7, "7"}, {"2.5", 2.5, "2"}, {"3.5", 3.5, "4"}, {"-2.5", -2.5, "-2"}, {"3.4", 3.4, "3"},
+                 {"1.2.3", 1.2, "none"}, {".5", 0.5, "0"}, {"-.5", -0.5, "0"}, {"-7.", -7, "-7"}, {"-", 0, "none"},
+                 {".", 0, "none"}, {"+-3", 0, "none"}, {"1-2", 1, "none"}, {"1,5", 1, "none"}, {"１５", 0, "none"},
+                 {"32767", 32767, "32767"}, {"-32768", -32768, "-32768"}, {"-32768.5", -32768.5, "-32768"},
+                 {"32767.5", 32767.5, "none"}, {"40000", 40000, "none"}, {"-32769", -32769, "none"}}) {
+            QVERIFY2(leadingNumber(text) == leading, qPrintable(text));
+            std::optional<int> converted;
+            ignoreErrors([&] { converted = toInt16(text); });
+            QVERIFY2(::text(converted) == whole, qPrintable(text));
+        }
+        for (const auto& [value, written, rounded] : std::initializer_list<std::tuple<double, const char*, double>>{
+                 {0, "0", 0}, {-0.0, "0", 0}, {-15, "-15", -15}, {1234567, "1234567", 1234567}, {0.5, "0.5", 0},
+                 {1.5, "1.5", 2}, {2.5, "2.5", 2}, {2.4999, "2.4999", 2}, {2.5001, "2.5001", 3}, {-1.5, "-1.5", -2},
+                 {-2.5, "-2.5", -2}, {-2.6, "-2.6", -3}, {358.5, "358.5", 358}, {359.5, "359.5", 360}})
+            QVERIFY2(numberText(value) == written && roundHalfEven(value) == rounded, written);
+        // clang-format on
+    }
+
+    // The go-to command takes the angle text as it is, padded by its length; the steps wrap once.
+    void goToAndSteps() {
+        // clang-format off
+        for (const auto& [angle, line] : std::initializer_list<std::pair<const char*, const char*>>{
+                 {"5", "M005"}, {"45", "M045"}, {"199", "M199"}, {"360", "M360"}, {"000", "M000"}, {"-5", "M0-5"},
+                 {"-30", "M-30"}, {"1000", ""}, {"-100", ""}, {"", ""}})
+            QVERIFY2(goToLine(QString(angle)).value_or("") == line, angle);
+        for (const auto& [before, right, left] : std::initializer_list<std::tuple<const char*, const char*, const char*>>{
+                 {"", "15", "345"}, {"000", "15", "345"}, {"15", "30", "360"}, {"16", "31", "1"}, {"184", "199", "169"},
+                 {"345", "0", "330"}, {"350", "5", "335"}, {"360", "15", "345"}, {"375", "30", "360"}, {"800", "455", "785"},
+                 {"-30", "-15", "315"}, {"-400", "-385", "-55"}, {"9990", "9645", "9975"}, {"abc", "15", "345"}})
+            QVERIFY2(stepRight(QString(before)) == right && stepLeft(QString(before)) == left, before);
+        // clang-format on
+    }
+
+    // The target of a map click: the bearing rounded, the offset added, rounded again, and 360
+    // added once when negative; none beyond 16 bits.
+    void mapTargets() {
+        const double NaN = std::numeric_limits<double>::quiet_NaN(),
+                     Inf = std::numeric_limits<double>::infinity();
+        // clang-format off
+        for (const auto& [bearing, offset, target] : std::initializer_list<std::tuple<double, const char*, const char*>>{
+                 {90, "0", "90"}, {2.5, "0", "2"}, {3.5, "0", "4"}, {359.5, "0", "360"}, {45, "", "45"}, {45, "abc", "45"},
+                 {45, " -10 ", "35"}, {10, "2.5", "12"}, {11, "2.5", "14"}, {10, "3.5", "14"}, {11, "3.5", "14"}, {1.5, "1.5", "4"},
+                 {0.5, "0.5", "0"}, {350, "20", "370"}, {5, "-10", "355"}, {0, "-0.5", "0"}, {0, "-390", "-30"},
+                 {-90, "-300", "-30"}, {0, "-1000", "-640"}, {0, "32767", "32767"}, {0, "-32768", "-32408"},
+                 {0, "32766.5", "32766"}, {1, "32767", "none"}, {0, "32767.5", "none"}, {0, "-32769", "none"},
+                 {NaN, "0", "none"}, {Inf, "0", "none"}})
+            QVERIFY2(text(mapTarget(bearing, QString(offset))) == target, qPrintable(QStringLiteral("%1 %2").arg(bearing).arg(offset)));
+        // clang-format on
+    }
+
+    // Each button twice on a closed port, on the fake port and on a real line: the closed-port
+    // report, the connect caption some of them reset, the angle and the receive buffer.
+    void closedPort_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("turn left") << "1"
+                                   << "port = False|接続|000|184||";
+        QTest::newRow("stop") << "2"
+                              << "port = False|接続|000|123||";
+        QTest::newRow("turn right") << "3"
+                                    << "port = False|切断|000|176||";
+        QTest::newRow("step right") << "4"
+                                    << "port = False|切断|000|123||AZ=1";
+        QTest::newRow("step left") << "5"
+                                   << "port = False|接続|000|123||AZ=1";
+        QTest::newRow("free command") << "9"
+                                      << "port = False|接続|000|123||AZ=1";
+    }
+    void closedPort() {
+        QFETCH(QString, key);
+        FakeStation fake;
+        PtyStation line(7);
+        line.form->Command6->click();
+        fake.platform.serial.setPortOpen(false);
+        for (Form1* form : {&fake.form, line.form.get()}) {
+            form->Command6->setText("切断");
+            form->Label5->setText("123");
+            form->Label2[5]->clear();
+            form->ReceiveBuffer = "AZ=1";
+            form->Text3->setText("V");
+            click(*form, key + key);
+            QTEST(state(*form), "shown");
+        }
+        QCOMPARE(fake.platform.serial.written + line.controller->readFor(200), "");
+        QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
+    }
+
+    // Clicks in a row, on the fake port and on a real line, after a reply of 123 with a reply
+    // begun: the bytes sent, the last-commanded angle and the receive buffer afterwards.
+    void clicks_data() {
+        QTest::addColumn<QString>("before"); // the last-commanded angle
+        QTest::addColumn<QString>("typed");  // the free command
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("after"); // angle|buffer
+        QByteArray round;
+        for (int angle = 15; angle <= 360; angle += 15)
+            round += QStringLiteral("M%1\r\n").arg(angle % 360, 3, 10, QLatin1Char('0')).toLatin1();
+        // clang-format off
+        QTest::newRow("turn left") << "200" << "" << "1" << QByteArray("L\r\n") << "184|";
+        QTest::newRow("stop takes the azimuth") << "200" << "" << "2" << QByteArray("A\r\n") << "123|";
+        QTest::newRow("turn right") << "200" << "" << "3" << QByteArray("R\r\n") << "176|";
+        QTest::newRow("step right") << "200" << "" << "4" << QByteArray("M215\r\n") << "215|AZ=1";
+        QTest::newRow("step left") << "200" << "" << "5" << QByteArray("M185\r\n") << "185|AZ=1";
+        QTest::newRow("free command") << "200" << "v" << "9" << QByteArray("v\r\n") << "200|AZ=1";
+        QTest::newRow("right from nothing") << "" << "" << "4" << QByteArray("M015\r\n") << "15|AZ=1";
+        QTest::newRow("left twice from 15") << "15" << "" << "55" << QByteArray("M360\r\nM345\r\n") << "345|AZ=1";
+        QTest::newRow("left from -400") << "-400" << "" << "5" << QByteArray("M-55\r\n") << "-55|AZ=1";
+        QTest::newRow("right from 9990, not sent") << "9990" << "" << "4" << QByteArray() << "9645|AZ=1";
+        QTest::newRow("turn left, step right") << "" << "" << "14" << QByteArray("L\r\nM199\r\n") << "199|";
+        QTest::newRow("turn right, step left") << "" << "" << "35" << QByteArray("R\r\nM161\r\n") << "161|";
+        QTest::newRow("turns twice") << "" << "" << "1133" << QByteArray("L\r\nL\r\nR\r\nR\r\n") << "176|";
+        QTest::newRow("a go-to typed leaves the angle") << "" << "M090" << "194" << QByteArray("L\r\nM090\r\nM199\r\n") << "199|";
+        QTest::newRow("24 steps right, a whole turn") << "0" << "" << QString(24, u'4') << round << "0|AZ=1";
+        QTest::newRow("empty free command") << "" << "" << "9" << QByteArray("\r\n") << "|AZ=1";
+        QTest::newRow("blanks and case kept") << "" << "  v x " << "9" << QByteArray("  v x \r\n") << "|AZ=1";
+        QTest::newRow("kanji in UTF-8") << "" << "方位M090" << "9" << QByteArray("\xE6\x96\xB9\xE4\xBD\x8DM090\r\n") << "|AZ=1";
+        QTest::newRow("half-width kana") << "" << "ｺﾏﾝﾄﾞ" << "9" << QByteArray("\xEF\xBD\xBA\xEF\xBE\x8F\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\r\n") << "|AZ=1";
+        // clang-format on
+    }
+    void clicks() {
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(QString, keys);
+        QFETCH(QByteArray, bytes);
+        FakeStation fake;
+        PtyStation line(5);
+        for (Form1* form : {&fake.form, line.form.get()}) {
+            form->Label4->setCaption("123");
+            form->Label5->setText(before);
+            form->ReceiveBuffer = "AZ=1";
+            form->Text3->setText(typed);
+            click(*form, keys);
+            QTEST(form->Label5->text() + '|' + form->ReceiveBuffer, "after");
+            QCOMPARE(form->Label1->text() + form->Command6->text() + form->Text3->text(),
+                     "Port = True切断" + typed);
+        }
+        QCOMPARE(fake.platform.serial.written, bytes);
+        const QByteArray sent = line.controller->readUntil(bytes.size(), 5000);
+        QCOMPARE(sent + line.controller->readFor(100), bytes);
+        QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
+    }
+
+    // A switch turns light pink and back, whatever face it started with, shows its message and
+    // sends nothing; the others keep their face.
+    void switches() {
+        for (const QString key : {"7", "A", "B", "C", "7!"}) {
+            FakeStation station;
+            QPushButton* pressed = button(station.form, key[0]);
+            const QColor face = QApplication::palette(pressed).color(QPalette::Button);
+            if (key.endsWith('!')) { // inheriting another colour
+                QPalette inherited = pressed->parentWidget()->palette();
+                inherited.setColor(QPalette::Button, QColor(0x00, 0x00, 0xC0));
+                pressed->parentWidget()->setPalette(inherited);
+            }
+            for (const QColor& expected :
+                 {QColor(0xFF, 0xC0, 0xFF), face, QColor(0xFF, 0xC0, 0xFF)}) {
+                pressed->click();
+                QCOMPARE(pressed->palette().color(QPalette::Button), expected);
+            }
+            for (const QChar other : QStringLiteral("7ABC"))
+                QVERIFY(other == key[0] || key.endsWith('!') ||
+                        button(station.form, other)->palette().color(QPalette::Button) == face);
+            QCOMPARE(station.platform.messages.shown, QStringList(3, "作成中です。"));
+            QCOMPARE(station.platform.serial.written, "");
+            QCOMPARE(state(station.form), "Port = True|切断|000||初期化中|");
+        }
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "test_commands.moc"

@@ -1,0 +1,172 @@
+// The controller's replies: the scanner that finds "AZ=" and three digits in the stream, on named
+// streams and on random ones against an independent reading, and the reception on the window: the
+// current azimuth, the once-per-run initialisation step, and what ends a half-read reply.
+#include "Stations.h"
+
+#include "feedback/ReplyScanner.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace roteka;
+using namespace roteka::test;
+
+namespace {
+
+// The stream fed one character a read, a scan step each: "position:azimuth" of every reply
+// taken, then "/" and what is left in the buffer; the longest the buffer grew.
+QString scan(const QString& stream, qsizetype* longest = nullptr) {
+    QString buffer;
+    QStringList taken;
+    for (qsizetype i = 0; i < stream.size(); ++i) {
+        buffer += stream[i];
+        if (const auto azimuth = scanStep(buffer))
+            taken.append(QStringLiteral("%1:%2").arg(i).arg(*azimuth));
+        if (longest)
+            *longest = qMax(*longest, buffer.size());
+    }
+    return taken.join(' ') + '/' + buffer;
+}
+
+} // namespace
+
+class FeedbackTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scanner() {
+        // clang-format off
+        for (const auto& [text, digits] : std::initializer_list<std::pair<QString, bool>>{
+                 {"", true}, {"1234567890", true}, {"0 9", false}, {"-12", false}, {"+12", false}, {"1.5", false},
+                 {"０９", false}, {"12\r", false}, {"/", false}, {":", false}, {"\u00b2", false}})
+            QVERIFY2(IsAllDigit(text) == digits, qPrintable(text));
+        for (const auto& [stream, taken] : std::initializer_list<std::pair<QString, const char*>>{
+                 {"AZ=123\r\n", "5:123/"}, {"AZ=000", "5:0/"}, {"AZ=359", "5:359/"}, {"AZ=360", "5:0/"}, {"AZ=450", "5:90/"},
+                 {"AZ=719", "5:359/"}, {"AZ=720", "5:360/"}, {"AZ=999", "5:639/"}, {"AZ=1234", "5:123/"}, {"az=123", "/"},
+                 {"AZ=0", "/AZ=0"}, {"AZ= 12", "/Z= 12"}, {"AZ=-12", "/Z=-12"}, {"AZ=12\r", "/Z=12\r"}, {"A\r\nAZ=045", "8:45/"},
+                 {"AAZ=090", "6:90/"}, {"AZ=0AZ=123", "9:123/"}, {"AZ=０４５", "/Z=０４５"}, {"AZ=010AZ=020", "5:10 11:20/"}})
+            QVERIFY2(scan(stream) == taken, qPrintable(stream + " -> " + scan(stream)));
+        // clang-format on
+    }
+
+    // Random streams of replies, broken replies, noise and any byte: the scanner takes exactly
+    // what an independent reading finds, and never holds more than five characters.
+    void randomStreams() {
+        const QStringList pieces{
+            "\r\n",   "A",    "A\r\n", "AZ=12\r", "AZ=1\r\n", "az=123", "AZ= 12",   "AZ=-12",
+            "AZ=+12", "AAZ=", "AZ=",   "Az=123",  "AZ:123",   "ZA=123", "AZ=１２３"};
+        const QString alphabet = QStringLiteral("AZ=0123456789\r\n -az?\xe9");
+        for (quint32 seed : {1u, 42u, 4000000000u}) {
+            QRandomGenerator random(seed);
+            QString stream;
+            for (int p = 0; p < 1500; ++p) {
+                const int kind = random.bounded(4);
+                stream += kind == 0   ? QStringLiteral("AZ=%1").arg(random.bounded(1000), 3, 10,
+                                                                    QLatin1Char('0'))
+                          : kind == 1 ? pieces[random.bounded(pieces.size())]
+                          : kind == 2 ? QString(alphabet[random.bounded(alphabet.size())])
+                                      : QString(QChar(random.bounded(1, 256)));
+            }
+            QStringList due; // every "AZ=" and three ASCII digits, due at its last digit
+            for (qsizetype i = 0; i + 6 <= stream.size(); ++i) {
+                const QString digits = stream.mid(i + 3, 3);
+                const int value = digits.toInt();
+                if (stream.mid(i, 3) == "AZ=" &&
+                    std::all_of(digits.begin(), digits.end(),
+                                [](QChar c) { return c >= u'0' && c <= u'9'; }))
+                    due.append(
+                        QStringLiteral("%1:%2").arg(i + 5).arg(value >= 360 ? value - 360 : value));
+            }
+            qsizetype longest = 0;
+            QVERIFY(due.size() > 100);
+            QCOMPARE(scan(stream, &longest).section('/', 0, 0), due.join(' '));
+            QVERIFY(longest <= 5);
+        }
+    }
+
+    // The first reply, whole or after noise, shows and becomes the last-commanded angle; one
+    // read a character, it shows once, when its last digit arrives.
+    void firstReply() {
+        // clang-format off
+        for (const auto& [bytes, shown] : std::initializer_list<std::pair<QByteArray, const char*>>{
+                 {"AZ=090", "Port = True|切断|90|90|設定角度 ＝|"}, {"AZ=000\r\n", "Port = True|切断|0|0|設定角度 ＝|"},
+                 {"A\r\nAZ=045\r\n", "Port = True|切断|45|45|設定角度 ＝|"}, {"AZ=450", "Port = True|切断|90|90|設定角度 ＝|"}}) {
+            // clang-format on
+            FakeStation w;
+            QCOMPARE(state(w.form), "Port = True|切断|000||初期化中|");
+            w.platform.serial.feed(bytes);
+            QCOMPARE(state(w.form), shown);
+            QCOMPARE(w.platform.serial.inBufferCount(), 0);
+            QCOMPARE(w.platform.serial.written, "");
+        }
+        FakeStation w;
+        int changes = 0;
+        connect(w.form.Label4, &CaptionLabel::change, this, [&] { ++changes; });
+        for (const char c : QByteArray("AZ=123\r\n")) {
+            w.platform.serial.feed(QByteArray(1, c));
+            QCOMPARE(changes == 1, w.form.ReceiveBuffer.isEmpty() && c != 'A');
+        }
+        QCOMPARE(state(w.form), "Port = True|切断|123|123|設定角度 ＝|");
+    }
+
+    // A command before the first reply is overwritten by it, later replies leave the angle; a
+    // command empties a half-read reply.
+    void initialisationHappensOnce() {
+        FakeStation w;
+        w.form.Command1->click();
+        w.platform.serial.feed("AZ=010\r\n");
+        QCOMPARE(w.form.Label5->text(), "10");
+        w.form.Command3->click();
+        w.platform.serial.feed("AZ=020\r\nAZ=030\r\nAZ=0");
+        QCOMPARE(state(w.form), "Port = True|切断|30|176|設定角度 ＝|AZ=0");
+        w.form.Command2->click();
+        w.platform.serial.feed("45\r\n");
+        QCOMPARE(state(w.form), "Port = True|切断|30|30|設定角度 ＝|");
+        QCOMPARE(w.platform.serial.written, "L\r\nR\r\nA\r\n");
+        FakeStation half;
+        half.platform.serial.feed("AZ=0");
+        half.form.Command2->click();
+        half.platform.serial.feed("45\r\n");
+        QCOMPARE(state(half.form), "Port = True|切断|000|000|初期化中|");
+    }
+
+    // Another event reads nothing, but runs the initialisation step on what is shown.
+    void otherEvents() {
+        FakeStation w;
+        w.platform.serial.setRThreshold(0);
+        w.platform.serial.feed("AZ=045");
+        w.platform.serial.raiseEvent(3);
+        QCOMPARE(state(w.form) + QString::number(w.platform.serial.inBufferCount()),
+                 "Port = True|切断|000||初期化中|6");
+        w.form.Label4->setCaption("77");
+        w.platform.serial.raiseEvent(3);
+        QCOMPARE(state(w.form), "Port = True|切断|77|77|設定角度 ＝|");
+        w.platform.serial.raiseEvent(SerialPort::ReceiveEvent);
+        QCOMPARE(state(w.form) + QString::number(w.platform.serial.inBufferCount()),
+                 "Port = True|切断|45|77|設定角度 ＝|0");
+    }
+
+    // Many replies waiting at one event: read one character at a time, each one shown in turn.
+    void wholeStreamInOneEvent() {
+        QRandomGenerator random(7);
+        QByteArray stream;
+        QStringList shown;
+        for (int i = 0; i < 300; ++i) {
+            const int reading = random.bounded(1000);
+            stream += "\r\nA" + QByteArray::number(random.bounded(100)) +
+                      "AZ=" + QByteArray::number(reading).rightJustified(3, '0');
+            const QString azimuth = QString::number(reading >= 360 ? reading - 360 : reading);
+            if (shown.isEmpty() ? azimuth != "000" : shown.last() != azimuth)
+                shown.append(azimuth);
+        }
+        FakeStation w;
+        QStringList seen;
+        connect(w.form.Label4, &CaptionLabel::change, this,
+                [&] { seen.append(w.form.Label4->text()); });
+        w.platform.serial.feed(stream);
+        QCOMPARE(seen, shown);
+        QCOMPARE(w.form.ReceiveBuffer + w.form.Label5->text(), shown.last());
+    }
+};
+
+QTEST_MAIN(FeedbackTest)
+#include "test_feedback.moc"

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "PtyPeer.h"
+
+#include "app/QtPlatform.h"
+#include "ui/CaptionLabel.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+
+#include <functional>
+#include <memory>
+
+namespace roteka::test {
+
+// Responsibilities: the window started on the fake platform in a test directory whose settings
+// file holds the given content (port 3, which the fake port opens, by default); the platform
+// can be prepared before the start.
+struct FakeStation {
+    explicit FakeStation(const QByteArray& settingsFile = "3,9600,N,8,1:0\r\n",
+                         const std::function<void(FakePlatform&)>& prepare = {})
+        : form(platform.services()) {
+        dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
+        if (prepare)
+            prepare(platform);
+        form.Form_Load();
+    }
+    TestDirectory dir;
+    FakePlatform platform;
+    Form1 form;
+};
+
+// Responsibilities: the window on the real platform services, its messages recorded, not started
+// yet: the test prepares the settings file and the port, then calls Form_Load.
+struct RealWindow {
+    QtPlatform platform;
+    RecordingMessageBoxes messages;
+    std::unique_ptr<Form1> form = std::make_unique<Form1>(
+        Platform{platform.serial, platform.devices, messages, platform.pointer});
+};
+
+// The test's directory with COM<n> bound to a pseudo-terminal whose other end the test plays as
+// the controller; the controller can be replaced (a device that goes away and comes back).
+struct BoundController {
+    explicit BoundController(int portNumber)
+        : portNumber(portNumber),
+          controller(std::make_unique<PtyPeer>(dir.aliasDir(), portNumber)) {}
+    // A settings file naming COM<n> with the given line settings and no offset.
+    void writeSettings(const QString& lineSettings = QStringLiteral("9600,N,8,1")) {
+        dir.writeFile(QStringLiteral("ROTEKA.DAT"),
+                      QStringLiteral("%1,%2:0\r\n").arg(portNumber).arg(lineSettings).toLatin1());
+    }
+    int portNumber;
+    TestDirectory dir;
+    std::unique_ptr<PtyPeer> controller;
+};
+
+// Responsibilities: the window started on the real serial service, its settings file naming
+// COM<n> (bound to the controller's pseudo-terminal) or holding the given content. The window
+// goes before the controller and the directory.
+struct PtyStation : BoundController, RealWindow {
+    explicit PtyStation(int portNumber, const QByteArray& settingsFile = {})
+        : BoundController(portNumber) {
+        settingsFile.isEmpty() ? writeSettings()
+                               : dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
+        form->Form_Load();
+    }
+};
+
+// Responsibilities: the controller simulator as a process, its pseudo-terminal bound as COM<n>
+// in the directory's alias directory, logging what it receives. `bound` tells whether it came up.
+struct Simulator {
+    Simulator(const TestDirectory& dir, int port, const QStringList& options) {
+        process.start(
+            QStringLiteral(ROTEKA_SIM_PATH),
+            QStringList{"--alias", QString::number(port), "--alias-dir", dir.aliasDir(), "--log"} +
+                options);
+        bound = waitFor([&] { return output().contains("\nALIAS "); }, 10000);
+    }
+    ~Simulator() {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    const QByteArray& output() { return printed += process.readAllStandardOutput(); }
+    // Waits until it logs that line as received.
+    bool received(const QByteArray& line, int timeout = 5000) {
+        return waitFor([&] { return output().contains("\nRX " + line + '\n'); }, timeout);
+    }
+    QProcess process;
+    QByteArray printed;
+    bool bound = false;
+};
+
+// What the window shows and holds, as one line: status line | connect caption | azimuth |
+// last-commanded angle | initialisation marker | receive buffer.
+inline QString state(const Form1& form) {
+    return QStringList{form.Label1->text(), form.Command6->text(),  form.Label4->text(),
+                       form.Label5->text(), form.Label2[5]->text(), form.ReceiveBuffer}
+        .join('|');
+}
+
+// The messages the window shows, as it shows them (lines joined with CR LF).
+inline const QString FailureReport =
+    QStringLiteral("ポートを設定しようとしましたが、このポートのオープンに失敗しました。\r\n\r\n"
+                   "パソコンのコムポートに合わせ修正し環境登録ボタンで登録してください。\r\n\r\n"
+                   "旧システムで環境設定している場合は、「ROTEKA."
+                   "DAT」を新バージョン用に変更しましたので再設定してください。");
+inline const QString Registered =
+    QStringLiteral("環境への登録が終了しました。\r\n\r\nコムポート変更の場合はこのプログラムを一度"
+                   "再起動してください。");
+
+} // namespace roteka::test

@@ -1,0 +1,256 @@
+// The window as the operator sees it: both pages drawn pixel for pixel as the committed
+// pictures in golden/ (captions, colours, fonts, the map, the pointers), what a hidden page
+// does with clicks, the keyboard focus order, what a screen reader reads; and the map box's
+// drawing model.
+#include "Stations.h"
+
+#include "ui/CaptionLabel.h"
+#include "ui/PictureBox.h"
+#include "ui/TabControl.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QtTest>
+
+using namespace roteka;
+using namespace roteka::test;
+
+namespace {
+
+// The window after start-up on the fake port, shown.
+struct Shown : FakeStation {
+    Shown() { form.show(); }
+    void showPage(int index) {
+        QTabBar* tabs = form.SSTab1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    }
+    QWidget* control(const QString& name) const { return form.findChild<QWidget*>(name); }
+};
+
+QString accessible(QWidget* widget, QAccessible::Text kind) {
+    return QAccessible::queryAccessibleInterface(widget)->text(kind);
+}
+
+// The name of the control that holds the focus (an inner widget counts as its control).
+QString focusedControl() {
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (!w->objectName().isEmpty())
+            return w->objectName();
+    }
+    return QString();
+}
+
+// A picture whose every pixel differs from its neighbours, so that a wrong offset shows.
+QImage pattern() {
+    QImage picture(200, 200, QImage::Format_RGB32);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            picture.setPixel(x, y, qRgb(x, y, 0x80));
+    return picture;
+}
+
+// The map box as the window has it, 203 x 205 pixels with the pattern, shown.
+struct Box {
+    Box() {
+        box.resize(203, 205);
+        box.setPicture(picture);
+        box.show();
+        exposed = QTest::qWaitForWindowExposed(&box);
+    }
+    QColor at(int x, int y) const { return box.screenImage().pixelColor(x, y); }
+    QImage picture = pattern();
+    PictureBox box;
+    bool exposed = false;
+};
+
+const QColor Red(0xFF, 0x00, 0x00);
+
+} // namespace
+
+class UiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+
+    // ROTEKA_UPDATE_GOLDEN=1 writes the pictures anew (look at them before committing).
+    void pages_data() {
+        QTest::addColumn<QString>("state");
+        for (const char* state :
+             {"started", "pointers", "disconnected", "settings", "switch", "typed"})
+            QTest::newRow(state) << state;
+    }
+    void pages() {
+        QFETCH(QString, state);
+        Shown w;
+        Form1& form = w.form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("ROTEKA"));
+        QCOMPARE(form.minimumSize(), QSize(216, 316));
+        QCOMPARE(form.maximumSize(), QSize(216, 316));
+        if (state == "pointers") {
+            form.Text5->setText(QStringLiteral("10"));
+            w.platform.serial.feed("AZ=100\r\nAZ=200\r\n");
+            form.Label5->setText(QStringLiteral("-359"));
+        } else if (state == "disconnected") {
+            form.Command6->click();
+        } else if (state != "started") {
+            w.showPage(1);
+            if (state == "switch")
+                form.Command7->click();
+            if (state == "typed") {
+                form.Text3->setText(QStringLiteral("V 方位"));
+                form.Command8->click();
+            }
+        }
+        const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QString path = QStringLiteral(ROTEKA_GOLDEN "/%1.png").arg(state);
+        if (qEnvironmentVariableIsSet("ROTEKA_UPDATE_GOLDEN"))
+            QVERIFY(shot.save(path));
+        QCOMPARE(shot, QImage(path).convertToFormat(QImage::Format_RGB32));
+    }
+
+    // A click where a control of the hidden page lies reaches nothing.
+    void hiddenPageTakesNoClicks() {
+        Shown w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        QWindow* window = w.form.windowHandle();
+        const QPoint turnLeft(29, 71), switch1(35, 295);
+        w.showPage(1);
+        QTest::mouseClick(window, Qt::LeftButton, {}, turnLeft);
+        QTest::mouseClick(window, Qt::LeftButton, {}, switch1);
+        w.showPage(0);
+        QTest::mouseClick(window, Qt::LeftButton, {}, turnLeft);
+        QTest::mouseClick(window, Qt::LeftButton, {}, switch1);
+        QCOMPARE(w.platform.serial.written, QByteArray("L\r\nM220\r\n")); // the map lies there
+        QCOMPARE(w.platform.messages.shown, QStringList{QStringLiteral("作成中です。")});
+    }
+
+    // Drawing on screen only is gone once its page was hidden and shown again.
+    void screenOnlyDrawingGoesWithThePage() {
+        Shown w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        PictureBox* box = w.form.Picture1;
+        const QColor before = box->persistentImage().pixelColor(100, 50);
+        box->setForeColor(Red);
+        box->setAutoRedraw(true);
+        box->line({1500, 1500}, {2700, 1500});
+        box->setAutoRedraw(false);
+        box->line({1500, 1500}, {1500, 300});
+        QCOMPARE(box->screenImage().pixelColor(100, 50), Red);
+        w.showPage(1);
+        w.showPage(0);
+        QCOMPARE(box->screenImage().pixelColor(100, 50), before);
+        QCOMPARE(w.form.grab().toImage().pixelColor(8 + 150, 108 + 100), Red);
+    }
+
+    void focusOrder() {
+        for (const auto& [page, order] :
+             {std::pair{
+                  0,
+                  "SSTab1 Picture1 Command1 Command2 Command3 Command4 Command5 Command6 SSTab1"},
+              {1, "SSTab1 Command8 Text2 Text1 Command9 Text3 Command6 Text5 Combo1 Command7 "
+                  "Command10 Command11 Command12 SSTab1"}}) {
+            Shown w;
+            w.showPage(page);
+            w.form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w.form));
+            w.form.SSTab1->tabBar()->setFocus(Qt::TabFocusReason);
+            QStringList seen{focusedControl()};
+            while (seen.size() < QString(order).count(' ') + 1) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                seen << focusedControl();
+            }
+            QCOMPARE(seen.join(' '), order);
+        }
+    }
+
+    // Names a screen reader reads, and the tool tips it reads as descriptions.
+    void accessibility() {
+        Shown w;
+        // clang-format off
+        for (const auto& [name, read] : std::initializer_list<std::pair<const char*, QString>>{
+                 {"Command1", "左回転 (CCW)"}, {"Command2", "停止"}, {"Command3", "右回転 (CW)"}, {"Command4", "15度右"},
+                 {"Command5", "15度左"}, {"Text1", "Port No"}, {"Text2", "ボーレイト等"}, {"Text5", "ｵﾌｾｯﾄ"},
+                 {"Text3", "ｺﾏﾝﾄﾞ入力（半角大文字）"}, {"Command8", "環境登録"}, {"Command7", "SW1"}, {"Picture1", "地図"}})
+            QCOMPARE(accessible(w.control(name), QAccessible::Name), read);
+        // clang-format on
+        QCOMPARE(w.form.Combo1->accessibleName(), QStringLiteral("有効Port"));
+        int described = 0;
+        for (QWidget* control : w.form.findChildren<QWidget*>()) {
+            if (control->objectName().isEmpty() || control->toolTip().isEmpty())
+                continue;
+            QCOMPARE(accessible(control, QAccessible::Description), control->toolTip());
+            ++described;
+        }
+        QCOMPARE(described, 21);
+        // The live texts are read as they show.
+        QCOMPARE(accessible(w.form.Label1, QAccessible::Name), QStringLiteral("Port = True"));
+        w.form.Label4->setCaption(QStringLiteral("123"));
+        w.form.Command2->click();
+        QCOMPARE(accessible(w.form.Label4, QAccessible::Name), QStringLiteral("123"));
+        QCOMPARE(accessible(w.form.Label5, QAccessible::Name), QStringLiteral("123"));
+        w.form.Command6->click();
+        QCOMPARE(accessible(w.form.Command6, QAccessible::Name), QStringLiteral("接続"));
+        const QList<QSize> sizes = w.form.windowIcon().availableSizes();
+        for (int size : {16, 22, 24, 32, 48, 64})
+            QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+    }
+
+    // Drawn persistently, a shape survives the window system showing the box anew; drawn on
+    // screen only, it is gone then; a clear puts back the picture, and the pen stays.
+    void drawingSurvivesARepaint() {
+        for (const auto& [persistent, circle] :
+             {std::pair{true, false}, {false, false}, {true, true}}) {
+            Box b;
+            QVERIFY(b.exposed);
+            QCOMPARE(b.box.foreColor(), b.box.palette().color(QPalette::ButtonText));
+            b.box.setAutoRedraw(persistent);
+            b.box.setForeColor(Red);
+            b.box.setDrawWidth(3);
+            circle ? b.box.circle({1500, 1500}, 600) : b.box.line({1500, 1500}, {2700, 1500});
+            QCOMPARE(b.at(140, 100), Red);
+            QCOMPARE(b.box.persistentImage().pixelColor(140, 100) == Red, persistent);
+            QExposeEvent uncovered{QRegion(b.box.rect())};
+            QCoreApplication::sendEvent(b.box.windowHandle(), &uncovered);
+            QCOMPARE(b.at(140, 100), persistent ? Red : b.picture.pixelColor(140, 100));
+            b.box.line({1500, 1500}, {2700, 1500});
+            b.box.hide();
+            b.box.show();
+            QCOMPARE(b.at(140, 100), persistent ? Red : b.picture.pixelColor(140, 100));
+            b.box.setAutoRedraw(true);
+            b.box.cls();
+            for (const QPoint p :
+                 {QPoint(140, 100), QPoint(100, 100), QPoint(0, 0), QPoint(198, 199)})
+                QCOMPARE(b.at(p.x(), p.y()), b.picture.pixelColor(p));
+            QCOMPARE(b.box.persistentImage(), b.box.screenImage());
+            QCOMPARE(b.box.foreColor(), Red);
+            QCOMPARE(b.box.drawWidth(), 3);
+        }
+    }
+
+    // A left click released on the box is reported with its place on the screen.
+    void clicks() {
+        // clang-format off
+        for (const auto& [button, press, release, reported] : std::initializer_list<std::tuple<Qt::MouseButton, QPoint, QPoint, bool>>{
+                 {Qt::LeftButton, {50, 60}, {50, 60}, true}, {Qt::LeftButton, {1, 1}, {1, 1}, true},
+                 {Qt::LeftButton, {50, 60}, {150, 160}, true}, {Qt::LeftButton, {50, 60}, {250, 60}, false},
+                 {Qt::RightButton, {50, 60}, {50, 60}, false}}) {
+            // clang-format on
+            Box b;
+            QVERIFY(b.exposed);
+            QSignalSpy clicked(&b.box, &PictureBox::clicked);
+            QTest::mousePress(&b.box, button, {}, press);
+            QTest::mouseRelease(&b.box, button, {}, release);
+            QCOMPARE(clicked.size(), reported ? 1 : 0);
+            QVERIFY(!reported || clicked.at(0).at(0).toPoint() == b.box.mapToGlobal(release));
+        }
+    }
+};
+
+QTEST_MAIN(UiTest)
+#include "test_ui.moc"

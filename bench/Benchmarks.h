@@ -31,4 +31,9 @@ bool runLineRate(const Options& options);
 // Runs the Qt event loop until the condition holds or the time is up; returns the condition.
 bool spinUntil(const std::function<bool()>& condition, int timeoutMs);
 
+// A plain TCP client connected to the loopback port, non-blocking; -1 when it cannot connect.
+int connectedClient(quint16 port);
+// Whether data waits on the descriptor.
+bool readable(int fd);
+
 } // namespace roteka::bench

@@ -9,6 +9,7 @@
 #include "Stations.h"
 
 #include "app/QtPlatform.h"
+#include "net/RotatorServer.h"
 #include "ui/CaptionLabel.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace roteka::bench {
 
@@ -57,6 +64,28 @@ RawRoundTrips rawRoundTrips(int samples) {
 }
 
 } // namespace
+
+int connectedClient(quint16 port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return fd;
+}
+
+bool readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+}
 
 bool spinUntil(const std::function<bool()>& condition, int timeoutMs) {
     QTimer wake;
@@ -119,6 +148,32 @@ bool runLatency(const Options& options) {
         clickLatency.push_back(double(nowNs() - start) / 1000.0);
     }
 
+    // A network client's set_pos line to the go-to command readable at the controller. The
+    // bearings run 10 to 349, so that the command is always "M" and three digits.
+    const auto server = listenFor(form, {QStringLiteral("127.0.0.1"), 0}, window.messages);
+    const int client = server ? connectedClient(server->port()) : -1;
+    std::vector<double> networkLatency;
+    char command[6];
+    for (int i = 0; client >= 0 && i < options.latencySamples; ++i) {
+        const QByteArray line = "P " + QByteArray::number(10 + i % 340) + " 0\n";
+        QCoreApplication::processEvents();
+        const std::int64_t start = nowNs();
+        RawPty::writeAll(client, line);
+        if (!spinUntil([&] { return readable(controller.master()); }, 2000) ||
+            !controller.readExactly(controller.master(), command, 6, 1000) ||
+            std::memcmp(command, "M", 1) != 0) {
+            std::printf("latency: the go-to command of set_pos %d did not arrive\n", i);
+            return false;
+        }
+        networkLatency.push_back(double(nowNs() - start) / 1000.0);
+        spinUntil([&] { return RawPty::drain(client) > 0; }, 1000); // "RPRT 0"
+    }
+    if (client < 0) {
+        std::printf("latency: no network client\n");
+        return false;
+    }
+    ::close(client);
+
     const RawRoundTrips raw = rawRoundTrips(options.latencySamples);
     const double replyP99 = percentile(replyLatency, 99);
     const double clickP99 = percentile(clickLatency, 99);
@@ -134,6 +189,12 @@ bool runLatency(const Options& options) {
         QStringLiteral("raw pty write -> read, 3 bytes: ") + microseconds(raw.programToController),
         clickP99 / percentile(raw.programToController, 99), QStringLiteral("p99 < 1000 us"),
         clickP99 < 1000);
+    const double networkP99 = percentile(networkLatency, 99);
+    printResult("set_pos line -> go-to readable",
+                microseconds(networkLatency) +
+                    QStringLiteral(" (%1 lines)").arg(networkLatency.size()),
+                QStringLiteral("click -> command readable: ") + microseconds(clickLatency),
+                networkP99 / clickP99, QStringLiteral("p99 < 1000 us"), networkP99 < 1000);
     return true;
 }
 

@@ -6,10 +6,17 @@
 #include "Measure.h"
 #include "PtyPeer.h"
 
+#include <QHostAddress>
+#include <QTcpServer>
+
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace roteka::bench {
@@ -70,6 +77,61 @@ private:
     qsizetype offset_ = 0;
 };
 
+// Responsibilities: network clients that each ask for the position ten times a second, on
+// threads of their own, timing each poll from its write to its whole reply.
+class Pollers {
+public:
+    static constexpr int Clients = 8;
+
+    void start(quint16 port) {
+        for (int i = 0; i < Clients; ++i) {
+            threads_.emplace_back([this, port, i] {
+                const int fd = connectedClient(port);
+                std::vector<double> latency;
+                timespec tick{};
+                ::clock_gettime(CLOCK_MONOTONIC, &tick);
+                tick.tv_nsec = (tick.tv_nsec / 100000000 * 100000000 + i * 12500000) % 1000000000;
+                while (fd >= 0 && !stop_) {
+                    tick.tv_nsec += 100000000;
+                    tick.tv_sec += tick.tv_nsec / 1000000000;
+                    tick.tv_nsec %= 1000000000;
+                    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &tick, nullptr) ==
+                           EINTR) {
+                    }
+                    const std::int64_t start = nowNs();
+                    RawPty::writeAll(fd, "p\n", 2);
+                    char reply[64];
+                    std::size_t got = 0;
+                    while (std::count(reply, reply + got, '\n') < 2 && got < sizeof reply &&
+                           RawPty::readExactly(fd, reply + got, 1, 1000))
+                        ++got;
+                    latency.push_back(std::count(reply, reply + got, '\n') == 2
+                                          ? double(nowNs() - start) / 1e6
+                                          : 1e9);
+                }
+                if (fd >= 0)
+                    ::close(fd);
+                const std::lock_guard lock(mutex_);
+                milliseconds_.insert(milliseconds_.end(), latency.begin(), latency.end());
+            });
+        }
+    }
+    // Stops the clients; the time each poll took, in milliseconds (1e9 when it got no reply).
+    std::vector<double> stop() {
+        stop_ = true;
+        for (std::thread& thread : threads_)
+            thread.join();
+        threads_.clear();
+        return milliseconds_;
+    }
+
+private:
+    std::vector<std::thread> threads_;
+    std::atomic<bool> stop_ = false;
+    std::mutex mutex_;
+    std::vector<double> milliseconds_;
+};
+
 struct LineRateResult {
     double cpuShare = 0; // of one core
     double seconds = 0;
@@ -78,7 +140,8 @@ struct LineRateResult {
 };
 
 bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arguments,
-                     double seconds, LineRateResult& result) {
+                     double seconds, LineRateResult& result, Pollers* pollers = nullptr,
+                     quint16 port = 0) {
     Child child(program, arguments);
     const std::string ready = child.readLine(30000);
     if (ready != "READY port=1") {
@@ -91,11 +154,15 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
     pacer.run(WarmUpSeconds);
     child.writeLine("MARK");
     const long long firstReply = pacer.completed();
+    if (pollers)
+        pollers->start(port);
     const double cpuBefore = cpuSeconds(child.pid());
     const std::int64_t wallBefore = nowNs();
     pacer.run(seconds);
     const double cpuAfter = cpuSeconds(child.pid());
     const std::int64_t wallAfter = nowNs();
+    if (pollers)
+        pollers->stop();
     result.replies = pacer.completed() - firstReply;
     ::usleep(100000);
     child.writeLine("REPORT");
@@ -121,12 +188,23 @@ bool runLineRate(const Options& options) {
 
     LineRateResult window;
     LineRateResult transport;
+    LineRateResult polled;
+    Pollers pollers;
+    QTcpServer probe; // a free port
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 listenPort = probe.serverPort();
+    probe.close();
     if (!serveAndMeasure(controller, options.windowProgram, {QStringLiteral("--serve")},
                          options.lineRateSeconds, window) ||
         !serveAndMeasure(controller, options.minimalProgram,
                          {QStringLiteral("--serve"), controller.slavePath()},
-                         options.lineRateSeconds, transport))
+                         options.lineRateSeconds, transport) ||
+        !serveAndMeasure(
+            controller, options.windowProgram,
+            {QStringLiteral("--serve"), QStringLiteral("--listen"), QString::number(listenPort)},
+            options.lineRateSeconds, polled, &pollers, listenPort))
         return false;
+    const std::vector<double> polls = pollers.stop();
 
     long long picture = 0;
     long long label = 0;
@@ -150,6 +228,21 @@ bool runLineRate(const Options& options) {
                     .arg(transport.cpuShare * 100, 0, 'f', 2),
                 transport.cpuShare > 0 ? window.cpuShare / transport.cpuShare : 0,
                 QStringLiteral("< 10 % of one core"), window.cpuShare < 0.10);
+    const double slowest = polls.empty() ? 1e9 : percentile(polls, 100);
+    printResult(
+        "CPU at line rate, 8 clients polling",
+        QStringLiteral(
+            "window %1 % of one core; %2 polls, answered in p50 %3 ms, p99 %4 ms, max %5 ms")
+            .arg(polled.cpuShare * 100, 0, 'f', 2)
+            .arg(polls.size())
+            .arg(polls.empty() ? 0 : percentile(polls, 50), 0, 'f', 2)
+            .arg(polls.empty() ? 0 : percentile(polls, 99), 0, 'f', 2)
+            .arg(slowest, 0, 'f', 2),
+        QStringLiteral("window without clients %1 % of one core")
+            .arg(window.cpuShare * 100, 0, 'f', 2),
+        window.cpuShare > 0 ? polled.cpuShare / window.cpuShare : 0,
+        QStringLiteral("< 10 % of one core, every poll within 5 ms"),
+        polled.cpuShare < 0.10 && slowest < 5 && polls.size() > 50);
     const bool allShown = changes >= window.replies - 2 && changes <= window.replies + 2;
     if (!allShown || port != 1)
         std::printf("line rate: REPLIES LOST or port closed\n");

@@ -4,6 +4,7 @@
 //   processed, exits
 //   --serve        prints "READY" after the first paint, then obeys lines on standard input:
 //                  "MARK" restarts the counters, "REPORT" prints them and exits
+//   --serve --listen PORT  the same, serving network clients on the loopback PORT
 #include "Measure.h"
 
 #include "app/QtPlatform.h"
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <unistd.h>
@@ -89,6 +91,10 @@ int main(int argc, char* argv[]) {
         }
         std::fflush(stdout);
     };
-    platform.start(form);
+    roteka::Options options;
+    if (argc > 3 && std::strcmp(argv[2], "--listen") == 0)
+        options.listen =
+            roteka::ListenAddress{QStringLiteral("127.0.0.1"), quint16(std::atoi(argv[3]))};
+    platform.start(form, options);
     return QApplication::exec();
 }

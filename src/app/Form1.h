@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/RemoteRotator.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -33,8 +35,9 @@ struct Platform {
 // carry the state shared by the handlers, and the form-level variables; it connects each
 // event to its handler. The handlers are defined beside their subsystem (app, settings,
 // serial, commands, feedback, map); they move texts between the controls and the rules,
-// which are small functions of their own, and reach the platform only through Platform.
-class Form1 : public QWidget {
+// which are small functions of their own, and reach the platform only through Platform. Network
+// clients reach the same handlers as a RemoteRotator.
+class Form1 : public QWidget, public RemoteRotator {
     Q_OBJECT
 public:
     explicit Form1(const Platform& platform, QWidget* parent = nullptr);
@@ -61,6 +64,12 @@ public:
     void MSComm1_OnComm();
     void MSComm1_DeviceLost();
     void Label4_Change();
+
+    // Requests from network clients.
+    Outcome turnTo(double bearing) override;
+    Outcome stop() override;
+    Outcome turn(bool clockwise) override;
+    std::optional<double> azimuth() override;
 
     // Form-level variables.
     QString SettingsFileName;
@@ -118,6 +127,7 @@ private:
     void SendLine(const QString& text);
     void ReportPortClosed(bool resetConnectCaption);
     void SendGoTo();
+    Outcome TurnToBearing(double bearing);
     void ToggleSwitch(QPushButton* button);
 
     // Map pointers.

@@ -13,20 +13,25 @@ namespace roteka {
 void Form1::Picture1_Click() {
     const QPoint pointer = pointer_.cursorPos();
     const auto rect = pointer_.windowRect(*Picture1);
-    if (!rect)
-        return;
-    const double bearing = clickedBearing(pointer.x() - rect->left(), pointer.y() - rect->top());
+    if (rect)
+        TurnToBearing(clickedBearing(pointer.x() - rect->left(), pointer.y() - rect->top()));
+}
+
+// The map target rule turns a bearing into the last-commanded angle and sends the go-to command.
+// A target beyond 16 bits (absurd offset) is ignored: sending the previous one would be wrong.
+RemoteRotator::Outcome Form1::TurnToBearing(double bearing) {
     const auto target = mapTarget(bearing, Text5->text());
-    // A target beyond 16 bits (absurd offset) is ignored: sending the previous one would be wrong.
     if (!target)
-        return;
+        return Refused;
     Label5->setText(QString::number(*target));
     ReceiveBuffer.clear();
     if (!PortIsOpen()) {
         ReportPortClosed(true);
-        return;
+        return IoError;
     }
-    ignoreErrors([this] { SendGoTo(); });
+    if (!goToLine(Label5->text()))
+        return Refused;
+    return ignoreErrors([this] { SendGoTo(); }) && PortIsOpen() ? Done : IoError;
 }
 
 } // namespace roteka

@@ -111,7 +111,7 @@ bool PtyPeer::readExactly(int fd, char* buffer, std::size_t count, int timeoutMs
             continue;
         }
         pollfd p{fd, POLLIN, 0};
-        if ((n < 0 && errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, timeoutMs) <= 0)
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, timeoutMs) <= 0)
             return false;
     }
     return true;

@@ -1,0 +1,130 @@
+#include "net/RotatorServer.h"
+
+#include <QHostInfo>
+#include <QTcpSocket>
+
+namespace roteka {
+
+namespace {
+
+const char* const SkippingLine = "skippingLine";
+
+QString twoDecimals(double value) {
+    return QString::number(value, 'f', 2);
+}
+
+} // namespace
+
+RotatorServer::RotatorServer(RemoteRotator& rotator, QObject* parent)
+    : QObject(parent), rotator_(rotator) {
+    connect(&server_, &QTcpServer::newConnection, this, &RotatorServer::accept);
+}
+
+void RotatorServer::accept() {
+    while (QTcpSocket* client = server_.nextPendingConnection()) {
+        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        if (server_.findChildren<QTcpSocket*>().size() > MaxClients) {
+            client->abort();
+            continue;
+        }
+        connect(client, &QTcpSocket::readyRead, this, [this, client] { read(client); });
+    }
+}
+
+void RotatorServer::read(QTcpSocket* client) {
+    while (client->state() == QAbstractSocket::ConnectedState &&
+           (client->canReadLine() || client->bytesAvailable() > MaxLine)) {
+        const QByteArray line = client->readLine(MaxLine + 1);
+        const bool whole = line.endsWith('\n');
+        const bool skipping = client->property(SkippingLine).toBool();
+        client->setProperty(SkippingLine, !whole);
+        QByteArray replies;
+        if (!whole || skipping) {
+            if (!skipping)
+                replies = "RPRT " + QByteArray::number(NetInvalid) + '\n';
+        } else {
+            for (const QByteArray& part : line.split('\r')) {
+                for (const NetCommand& command : parseNetLine(QString::fromLatin1(part))) {
+                    if (command.kind == NetCommand::Quit) {
+                        client->write(replies);
+                        client->disconnectFromHost();
+                        return;
+                    }
+                    replies += answer(command);
+                }
+            }
+        }
+        client->write(replies);
+        if (client->bytesToWrite() > MaxPending)
+            client->abort();
+    }
+}
+
+QByteArray RotatorServer::answer(const NetCommand& command) {
+    const auto done = [&](RemoteRotator::Outcome outcome) {
+        return netReply(command, outcome == RemoteRotator::Done      ? NetOk
+                                 : outcome == RemoteRotator::Refused ? NetInvalid
+                                                                     : NetIoError);
+    };
+    switch (command.kind) {
+    case NetCommand::GetPos:
+        if (const auto azimuth = rotator_.azimuth())
+            return netReply(command, NetOk,
+                            {{"Azimuth", twoDecimals(*azimuth)}, {"Elevation", twoDecimals(0)}});
+        return netReply(command, NetIoError);
+    case NetCommand::SetPos:
+        if (const auto position = netPosition(command.arguments))
+            return done(rotator_.turnTo(position->first));
+        return netReply(command, NetInvalid);
+    case NetCommand::Stop:
+        return done(rotator_.stop());
+    case NetCommand::Move:
+        if (const auto direction = netDirection(command.arguments))
+            return *direction ? done(rotator_.turn(*direction > 0))
+                              : netReply(command, NetUnavailable);
+        return netReply(command, NetInvalid);
+    case NetCommand::GetInfo:
+        return netReply(command, NetOk, {{"Info", QStringLiteral("ROTEKA " ROTEKA_VERSION)}});
+    case NetCommand::DumpState:
+        // Protocol version 1, a model number clients ignore, the limits of set_pos, done.
+        return netReply(command, NetOk,
+                        {{"", "1"},
+                         {"", "2"},
+                         {"", "min_az=-180.000000"},
+                         {"", "max_az=450.000000"},
+                         {"", "min_el=0.000000"},
+                         {"", "max_el=90.000000"},
+                         {"", "south_zero=0"},
+                         {"", "rot_type=Az"},
+                         {"", "done"}});
+    case NetCommand::Park:
+    case NetCommand::Unavailable:
+        return netReply(command, NetUnavailable);
+    default:
+        return netReply(command, NetInvalid);
+    }
+}
+
+std::unique_ptr<RotatorServer> listenFor(RemoteRotator& rotator, const ListenAddress& address,
+                                         MessageBoxes& messages) {
+    QHostAddress host(address.host);
+    if (host.isNull()) {
+        const QList<QHostAddress> found = QHostInfo::fromName(address.host).addresses();
+        host = found.value(0);
+    }
+    auto server = std::make_unique<RotatorServer>(rotator);
+    if (!host.isNull() && server->listen(host, address.port))
+        return server;
+    messages.show(messageLines({
+        QStringLiteral("ネットワークからの制御を開始できませんでした。"),
+        QString(),
+        QStringLiteral("アドレス：%1　ポート：%2").arg(address.host).arg(address.port),
+        QStringLiteral("理由：%1")
+            .arg(host.isNull() ? QStringLiteral("Host not found") : server->errorString()),
+        QString(),
+        QStringLiteral("ネットワークからの制御なしで動作を続けます。"),
+    }));
+    return nullptr;
+}
+
+} // namespace roteka

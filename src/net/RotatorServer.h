@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/MessageBoxes.h"
+#include "app/Options.h"
+#include "net/NetCommands.h"
+#include "net/RemoteRotator.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+
+#include <memory>
+
+class QTcpSocket;
+
+namespace roteka {
+
+// Responsibilities: serves the rotator network protocol on a TCP address, in the window's
+// thread: accepts clients (up to MaxClients at once), reads their lines (a line over MaxLine
+// bytes is refused and skipped), answers each command through the RemoteRotator in one write a
+// line, and drops a client that lets more than MaxPending bytes of replies pile up unread.
+class RotatorServer : public QObject {
+public:
+    static constexpr int MaxClients = 64;
+    static constexpr qint64 MaxLine = 1024;
+    static constexpr qint64 MaxPending = 64 * 1024;
+
+    explicit RotatorServer(RemoteRotator& rotator, QObject* parent = nullptr);
+    bool listen(const QHostAddress& address, quint16 port) { return server_.listen(address, port); }
+    QString errorString() const { return server_.errorString(); }
+    quint16 port() const { return server_.serverPort(); }
+
+private:
+    void accept();
+    void read(QTcpSocket* client);
+    QByteArray answer(const NetCommand& command);
+
+    RemoteRotator& rotator_;
+    QTcpServer server_;
+};
+
+// A server for the rotator on the address (a host name is looked up); when it cannot listen,
+// a message naming the address and the reason, and none.
+std::unique_ptr<RotatorServer> listenFor(RemoteRotator& rotator, const ListenAddress& address,
+                                         MessageBoxes& messages);
+
+} // namespace roteka

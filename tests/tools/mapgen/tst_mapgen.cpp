@@ -1,0 +1,136 @@
+#include "mapgen/maprenderer.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+using namespace roteka::mapgen;
+
+// Where a point at this bearing and distance (px) from the station, the centre pixel, lies.
+static QPointF pixelAt(double bearingDeg, double r) {
+    return {100 + r * std::sin(degToRad(bearingDeg)), 100 - r * std::cos(degToRad(bearingDeg))};
+}
+
+// TopoJSON land; arcs along a box of 4 x 4 units at (lon, lat): 0 south, east; 1 west, north.
+static std::vector<Polygon> land(double lon, double lat, double unit, const QString& g) {
+    const QString t = R"({"type":"Topology","transform":{"scale":[%1,%1],"translate":[%2,%3]},
+        "objects":{"land":%4},"arcs":[[[0,0],[4,0],[0,4]],[[0,0],[0,4],[4,0]]]})";
+    return TopoJsonDecoder::decode(t.arg(unit).arg(lon).arg(lat).arg(g).toUtf8(), "land").polygons;
+}
+
+// Maps drawn in-process, and roteka-mapgen run as an operator runs it.
+class TestMapgen : public QObject {
+    Q_OBJECT
+
+private slots:
+    void placesAtTheirBearingAndDistance_data() {
+        // Station lat, lon; place lat, lon; its great-circle bearing (deg) and distance (km) on
+        // a sphere of 6371 km; map range (km, 0: to the antipode); ring spacing (km).
+        QTest::addColumn<QList<double>>("g");
+        QTest::addColumn<QString>("legend");
+        // clang-format off
+        QTest::newRow("London: New York") << QList<double>{51.51, -0.13, 40.71, -74.01, 288.33, 5570.4, 0, 5000} << "5000km/ring|R=20015km|51.51N 0.13W";
+        QTest::newRow("Tokyo: Sydney") << QList<double>{35.68, 139.77, -33.87, 151.21, 169.93, 7824.5, 0, 2500} << "2500km/ring|R=20015km|35.68N 139.77E";
+        QTest::newRow("Sydney: Santiago over the date line") << QList<double>{-33.87, 151.21, -33.45, -70.67, 145.28, 11346.4, 0, 4000} << "4000km/ring|R=20015km|33.87S 151.21E";
+        QTest::newRow("Tokyo: Rio de Janeiro near the rim") << QList<double>{35.68, 139.77, -22.91, -43.17, 12.10, 18567.0, 0, 10000} << "10000km/ring|R=20015km|35.68N 139.77E";
+        QTest::newRow("London: Madrid on a regional map") << QList<double>{51.51, -0.13, 40.42, -3.70, 193.93, 1263.2, 2000, 500} << "500km/ring|R=2000km|51.51N 0.13W";
+        // clang-format on
+    }
+    void placesAtTheirBearingAndDistance() {
+        QFETCH(QList<double>, g);
+        QFETCH(QString, legend);
+        const double range = g[6] > 0 ? g[6] : 20015.1; // the antipode, 20015 km away
+        const MapOptions options{{g[0], g[1]}, g[6] > 0 ? g[6] : kAntipodeDistanceKm, g[7]};
+        const double unit = range / 80000; // a box of 4 x 4 units round the place
+        const auto island = land(g[3] - 2 * unit, g[2] - 2 * unit, unit,
+                                 R"({"type":"MultiPolygon","arcs":[[[0,-2]]]})");
+        const QImage map = MapRenderer::render(island, options),
+                     bare = MapRenderer::render({}, options);
+        double x = 0, y = 0, n = 0;
+        for (int i = 0; i < 200 * 200; ++i) // the island: where the map differs from a bare one
+            if (map.pixel(i % 200, i / 200) != bare.pixel(i % 200, i / 200))
+                x += i % 200, y += i / 200, ++n;
+        const QPointF place = pixelAt(g[4], g[5] / range * 97);
+        QVERIFY(n > 0 && std::hypot(x / n - place.x(), y / n - place.y()) < 1.0);
+        for (double step = g[7] / range * 97, r = step; r < 96; r += step) // the range rings
+            QVERIFY(bare.pixel(pixelAt(15, r).toPoint()) == MapRenderer::kRing ||
+                    bare.pixel(pixelAt(15, r + 0.5).toPoint()) == MapRenderer::kRing);
+        QCOMPARE(MapRenderer::legendLines(options).join('|'), legend);
+    }
+
+    void strayCoastNotDrawn_data() {
+        QTest::addColumn<QList<double>>("g"); // station lat, lon, range (km); land box origin, unit
+        QTest::addColumn<QString>("rings");   // arc references
+        QTest::addColumn<QRect>("bare");      // where the map must stay as without the land
+        // clang-format off
+        QTest::newRow("line through the antipode, not across the map") << QList<double>{0, -168, kAntipodeDistanceKm, 10, -2, 1} << "[[0]]" << QRect(35, 35, 130, 130);
+        QTest::newRow("date line seam of the data") << QList<double>{61, -179, 500, -180, 60, 0.5} << "[[0,-2]]" << QRect(88, 84, 4, 33);
+        QTest::newRow("beyond a regional map's range") << QList<double>{51.51, -0.13, 800, 9, 45.3, 0.1} << "[[0,-2]]" << QRect(0, 0, 200, 200);
+        // clang-format on
+    }
+    void strayCoastNotDrawn() {
+        QFETCH(QList<double>, g);
+        QFETCH(QString, rings);
+        QFETCH(QRect, bare);
+        const MapOptions options{{g[0], g[1]}, g[2], g[2] / 4};
+        const auto coast = land(g[3], g[4], g[5], R"({"type":"Polygon","arcs":)" + rings + "}");
+        QCOMPARE(coast.size(), 1u);
+        QCOMPARE(MapRenderer::render(coast, options).copy(bare),
+                 MapRenderer::render({}, options).copy(bare));
+    }
+
+    void runsLikeAnOperator_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // in what it prints
+        QTest::addColumn<int>("size");        // of the PNG it writes, or 0: the old one stays
+        const QString out = "--out=" + out_;
+        const QStringList map{"--lat", "1", "--lon", "1", out};
+        const auto data = [&](const QByteArray& land, const QByteArray& arcs = "[[0,0],[1,1]]") {
+            QFile file(dir_.filePath(QString::number(qHash(land + arcs))));
+            file.open(QIODevice::WriteOnly);
+            file.write(R"({"type":"Topology","objects":{"land":)" + land + R"(},"arcs":[)" + arcs +
+                       "]}");
+            return QStringList(map) << "--data=" + file.fileName();
+        };
+        // clang-format off
+        QTest::newRow("map of the land data") << QStringList{"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out} << 0 << "" << 200;
+        for (const int size : {16, 22, 24, 32, 48, 64, 256})
+            QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size;
+        QTest::newRow("latitude 95") << QStringList{"--lat", "95", "--lon", "1", out} << 2 << "latitude must be" << 0;
+        QTest::newRow("icon of 8 px") << QStringList{"--icon", "8", out} << 2 << "--icon needs a size from 16 to 1024" << 0;
+        QTest::newRow("missing data file") << (QStringList(map) << "--data" << dir_.filePath("none")) << 1 << "cannot read" << 0;
+        QTest::newRow("unwritable output") << QStringList{"--icon", "16", "--out", out_ + "/x.png"} << 1 << "cannot write" << 0;
+        QTest::newRow("arc past the end") << data(R"({"type":"Polygon","arcs":[[0,1]]})") << 1 << "points past the 1 arcs" << 0;
+        QTest::newRow("huge arc reference") << data(R"({"type":"Polygon","arcs":[[1e300]]})") << 1 << "not an integer" << 0;
+        QTest::newRow("empty arc") << data(R"({"type":"Polygon","arcs":[[0]]})", "[]") << 1 << "arc 0 has no positions" << 0;
+        QTest::newRow("longitude 190") << data(R"({"type":"Polygon","arcs":[[0]]})", "[[190,0],[0,0]]") << 1 << "outside -180..180" << 0;
+        QTest::newRow("nested too deeply") << data(QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(40) + "null" + QByteArray("]}").repeated(40)) << 1 << "nested too deeply" << 0;
+        // clang-format on
+    }
+    void runsLikeAnOperator() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QFETCH(int, size);
+        QVERIFY(QImage(1, 1, QImage::Format_RGB32).save(out_)); // a map made before
+        QProcess tool;
+        tool.start(ROTEKA_MAPGEN_PATH, args);
+        QVERIFY(tool.waitForFinished() && tool.exitStatus() == QProcess::NormalExit);
+        const QString said = tool.readAllStandardOutput() + tool.readAllStandardError();
+        QVERIFY2(tool.exitCode() == exitCode && said.contains(message), qPrintable(said));
+        const QImage image(out_);
+        QCOMPARE(image.size(), size ? QSize(size, size) : QSize(1, 1));
+        QCOMPARE(image.hasAlphaChannel(), size > 0 && size != 200); // a map is 200 px, opaque
+        if (size > 0 && size != 200) // an icon is a round dial: clear in the corners
+            QVERIFY(qAlpha(image.pixel(0, size - 1)) < qAlpha(image.pixel(size / 2, size / 2)));
+    }
+
+private:
+    QTemporaryDir dir_;
+    const QString out_ = dir_.filePath("out.png");
+};
+
+QTEST_MAIN(TestMapgen)
+#include "tst_mapgen.moc"

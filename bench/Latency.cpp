@@ -50,13 +50,13 @@ RawRoundTrips rawRoundTrips(int samples) {
         const QByteArray bytes = reply(streamAzimuth(i));
         std::int64_t start = nowNs();
         pty.writeAll(pty.master(), bytes);
-        if (!pty.readExactly(pty.slave(), buffer, std::size_t(bytes.size()), 1000))
+        if (!readExactly(pty.slave(), buffer, std::size_t(bytes.size()), 1000))
             throw std::runtime_error("raw pseudo-terminal read timed out");
         result.controllerToProgram.push_back(double(nowNs() - start) / 1000.0);
 
         start = nowNs();
         pty.writeAll(pty.slave(), "L\r\n", 3);
-        if (!pty.readExactly(pty.master(), buffer, 3, 1000))
+        if (!readExactly(pty.master(), buffer, 3, 1000))
             throw std::runtime_error("raw pseudo-terminal read timed out");
         result.programToController.push_back(double(nowNs() - start) / 1000.0);
     }
@@ -140,7 +140,7 @@ bool runLatency(const Options& options) {
         QCoreApplication::processEvents();
         const std::int64_t start = nowNs();
         form.Command1->click();
-        if (!controller.readExactly(controller.master(), sent, 3, 1000) ||
+        if (!readExactly(controller.master(), sent, 3, 1000) ||
             std::memcmp(sent, "L\r\n", 3) != 0) {
             std::printf("latency: the command of click %d did not arrive\n", i);
             return false;
@@ -160,13 +160,13 @@ bool runLatency(const Options& options) {
         const std::int64_t start = nowNs();
         RawPty::writeAll(client, line);
         if (!spinUntil([&] { return readable(controller.master()); }, 2000) ||
-            !controller.readExactly(controller.master(), command, 6, 1000) ||
+            !readExactly(controller.master(), command, 6, 1000) ||
             std::memcmp(command, "M", 1) != 0) {
             std::printf("latency: the go-to command of set_pos %d did not arrive\n", i);
             return false;
         }
         networkLatency.push_back(double(nowNs() - start) / 1000.0);
-        spinUntil([&] { return RawPty::drain(client) > 0; }, 1000); // "RPRT 0"
+        spinUntil([&] { return drain(client) > 0; }, 1000); // "RPRT 0"
     }
     if (client < 0) {
         std::printf("latency: no network client\n");

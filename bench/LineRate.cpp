@@ -62,7 +62,7 @@ public:
             }
             pty_.writeAll(pty_.master(), burst);
             sent_ += burst.size();
-            pty_.drain(pty_.master());
+            drain(pty_.master());
         }
     }
     long long completed() const { return completed_; }
@@ -103,7 +103,7 @@ public:
                     char reply[64];
                     std::size_t got = 0;
                     while (std::count(reply, reply + got, '\n') < 2 && got < sizeof reply &&
-                           RawPty::readExactly(fd, reply + got, 1, 1000))
+                           readExactly(fd, reply + got, 1, 1000))
                         ++got;
                     latency.push_back(std::count(reply, reply + got, '\n') == 2
                                           ? double(nowNs() - start) / 1e6
@@ -149,7 +149,7 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
                     qPrintable(program), ready.c_str());
         return false;
     }
-    pty.drain(pty.master());
+    drain(pty.master());
     Pacer pacer(pty);
     pacer.run(WarmUpSeconds);
     child.writeLine("MARK");

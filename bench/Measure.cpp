@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -190,6 +191,28 @@ void printResult(const char* name, const QString& figure, const QString& baselin
     std::printf("%-34s ratio %.3g   target %s: %s\n\n", "", ratio, qPrintable(target),
                 met ? "met" : "MISSED");
     std::fflush(stdout);
+}
+
+bool readExactly(int fd, char* buffer, std::size_t count, int timeoutMs) {
+    for (std::size_t done = 0; done < count;) {
+        const ssize_t n = ::read(fd, buffer + done, count - done);
+        if (n > 0) {
+            done += std::size_t(n);
+            continue;
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, timeoutMs) <= 0)
+            return false;
+    }
+    return true;
+}
+
+std::size_t drain(int fd) {
+    std::size_t total = 0;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        total += std::size_t(n);
+    return total;
 }
 
 } // namespace roteka::bench

@@ -77,4 +77,10 @@ double cpuSeconds(pid_t pid);
 void printResult(const char* name, const QString& figure, const QString& baseline, double ratio,
                  const QString& target, bool met);
 
+// Reads exactly count bytes from fd, waiting at most timeoutMs for each; false on a timeout or
+// the end of the input.
+bool readExactly(int fd, char* buffer, std::size_t count, int timeoutMs);
+// Reads whatever waits on fd without blocking; returns the byte count.
+std::size_t drain(int fd);
+
 } // namespace roteka::bench

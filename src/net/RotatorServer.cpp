@@ -115,12 +115,24 @@ std::unique_ptr<RotatorServer> listenFor(RemoteRotator& rotator, const ListenAdd
     auto server = std::make_unique<RotatorServer>(rotator);
     if (!host.isNull() && server->listen(host, address.port))
         return server;
+    // The common reasons in the window's language, with the system's words after them.
+    QString reason = QStringLiteral("ホスト名が見つかりません。");
+    if (!host.isNull()) {
+        const QAbstractSocket::SocketError error = server->serverError();
+        reason = error == QAbstractSocket::AddressInUseError
+                     ? QStringLiteral("ほかのプログラムが使用中です。")
+                 : error == QAbstractSocket::SocketAddressNotAvailableError
+                     ? QStringLiteral("このパソコンのアドレスではありません。")
+                 : error == QAbstractSocket::SocketAccessError
+                     ? QStringLiteral("使用する権限がありません。")
+                     : QString();
+        reason += QStringLiteral("（%1）").arg(server->errorString());
+    }
     messages.show(messageLines({
         QStringLiteral("ネットワークからの制御を開始できませんでした。"),
         QString(),
         QStringLiteral("アドレス：%1　ポート：%2").arg(address.host).arg(address.port),
-        QStringLiteral("理由：%1")
-            .arg(host.isNull() ? QStringLiteral("Host not found") : server->errorString()),
+        QStringLiteral("理由：%1").arg(reason),
         QString(),
         QStringLiteral("ネットワークからの制御なしで動作を続けます。"),
     }));

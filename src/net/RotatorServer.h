@@ -27,6 +27,7 @@ public:
     explicit RotatorServer(RemoteRotator& rotator, QObject* parent = nullptr);
     bool listen(const QHostAddress& address, quint16 port) { return server_.listen(address, port); }
     QString errorString() const { return server_.errorString(); }
+    QAbstractSocket::SocketError serverError() const { return server_.serverError(); }
     quint16 port() const { return server_.serverPort(); }
 
 private:

@@ -101,18 +101,14 @@ private slots:
     void closedPort_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("turn left") << "1"
-                                   << "port = False|接続|000|184||";
-        QTest::newRow("stop") << "2"
-                              << "port = False|接続|000|123||";
-        QTest::newRow("turn right") << "3"
-                                    << "port = False|切断|000|176||";
-        QTest::newRow("step right") << "4"
-                                    << "port = False|切断|000|123||AZ=1";
-        QTest::newRow("step left") << "5"
-                                   << "port = False|接続|000|123||AZ=1";
-        QTest::newRow("free command") << "9"
-                                      << "port = False|接続|000|123||AZ=1";
+        // clang-format off
+        QTest::newRow("turn left") << "1" << "port = False|接続|000|184||";
+        QTest::newRow("stop") << "2" << "port = False|接続|000|123||";
+        QTest::newRow("turn right") << "3" << "port = False|切断|000|176||";
+        QTest::newRow("step right") << "4" << "port = False|切断|000|123||AZ=1";
+        QTest::newRow("step left") << "5" << "port = False|接続|000|123||AZ=1";
+        QTest::newRow("free command") << "9" << "port = False|接続|000|123||AZ=1";
+        // clang-format on
     }
     void closedPort() {
         QFETCH(QString, key);

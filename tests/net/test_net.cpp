@@ -15,10 +15,16 @@ using namespace roteka::test;
 
 namespace {
 
-// A client of the server in this process: writes a line, runs the event loop until the reply's
-// lines are in.
+// A client of a server on the loopback port (connected as soon as the server listens): writes a
+// line and runs the event loop until the reply's lines are in.
 struct Client {
-    explicit Client(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
+    explicit Client(quint16 port) {
+        waitFor([&] {
+            if (socket.state() == QAbstractSocket::UnconnectedState)
+                socket.connectToHost(QHostAddress::LocalHost, port);
+            return socket.state() == QAbstractSocket::ConnectedState;
+        });
+    }
     QByteArray ask(const QByteArray& line, int lines = 1) {
         socket.write(line);
         QByteArray reply;
@@ -84,21 +90,15 @@ private slots:
     }
 
     void replies() {
-        const auto reply = [](const char* line, int code,
-                              const QList<std::pair<QString, QString>>& values = {}) {
-            return netReply(parseNetLine(QString::fromLatin1(line)).value(0), code, values);
-        };
         const QList<std::pair<QString, QString>> position{{"Azimuth", "123.40"},
                                                           {"Elevation", "0.00"}};
-        QCOMPARE(reply("p", 0, position), "123.40\n0.00\n");
-        QCOMPARE(reply("p", -6, position), "RPRT -6\n");
-        QCOMPARE(reply("+p", 0, position), "get_pos:\nAzimuth: 123.40\nElevation: 0.00\nRPRT 0\n");
-        QCOMPARE(reply("|p", 0, position), "get_pos:|Azimuth: 123.40|Elevation: 0.00|RPRT 0\n");
-        QCOMPARE(reply("+p", -6, position), "get_pos:\nRPRT -6\n");
-        QCOMPARE(reply("P 90 45", 0), "RPRT 0\n");
-        QCOMPARE(reply("+P 90 45", -1), "set_pos: 90 45\nRPRT -1\n");
-        QCOMPARE(reply(";\\dump_state", 0, {{"", "1"}, {"", "done"}}),
-                 "dump_state:;1;done;RPRT 0\n");
+        // clang-format off
+        for (const auto& [line, code, reply] : std::initializer_list<std::tuple<const char*, int, const char*>>{
+                 {"p", 0, "123.40\n0.00\n"}, {"p", -6, "RPRT -6\n"}, {"+p", 0, "get_pos:\nAzimuth: 123.40\nElevation: 0.00\nRPRT 0\n"},
+                 {"|p", 0, "get_pos:|Azimuth: 123.40|Elevation: 0.00|RPRT 0\n"}, {"+p", -6, "get_pos:\nRPRT -6\n"},
+                 {"P 90 45", 0, "RPRT 0\n"}, {"+P 90 45", -1, "set_pos: 90 45\nRPRT -1\n"}, {";_", 0, "get_info:;Azimuth: 123.40;Elevation: 0.00;RPRT 0\n"}})
+            QCOMPARE(netReply(parseNetLine(QString(line)).value(0), code, QString(line).contains(u'P') ? QList<std::pair<QString, QString>>() : position), reply);
+        // clang-format on
     }
 
     // The program started with --listen, its port bound to the simulator and an offset of 10: a
@@ -117,15 +117,6 @@ private slots:
         QProcess roteka;
         roteka.start(ROTEKA_PATH, {"--listen", QString::number(port)});
         Client a(port), b(port);
-        QVERIFY(waitFor(
-            [&] {
-                for (Client* c : {&a, &b})
-                    if (c->socket.state() == QAbstractSocket::UnconnectedState)
-                        c->socket.connectToHost(QHostAddress::LocalHost, port);
-                return a.socket.state() == QAbstractSocket::ConnectedState &&
-                       b.socket.state() == QAbstractSocket::ConnectedState;
-            },
-            10000));
         QCOMPARE(a.ask("P 100 0\n"), "RPRT 0\n");
         QVERIFY(sim.received("M110"));
         QVERIFY(waitFor([&] { return a.ask("p\n", 2) == "100.00\n0.00\n"; }, 20000));
@@ -219,9 +210,9 @@ private slots:
                                 "7.0.0.1　ポート：%1\r\n理由：%2"
                                 "\r\n\r\nネットワークからの制御なしで動作を続けます。")
                      .arg(taken.serverPort())
-                     .arg("The bound address is already in use"));
+                     .arg("ほかのプログラムが使用中です。（The bound address is already in use）"));
         QVERIFY(w.platform.messages.shown[1].contains(
-            "アドレス：192.0.2.1　ポート：4533\r\n理由：The address is not available"));
+            "アドレス：192.0.2.1　ポート：4533\r\n理由：このパソコンのアドレスではありません。（The address is not available）"));
         w.form.Command1->click();
         QCOMPARE(w.platform.serial.written, "L\r\n");
     }

@@ -19,6 +19,7 @@ TestDirectory::TestDirectory()
         throw std::runtime_error("no temporary directory");
     QDir::setCurrent(dir_.path());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/data")));
     QDir().mkpath(aliasDir());
 }
 
@@ -26,6 +27,7 @@ TestDirectory::~TestDirectory() {
     QDir::setCurrent(previousDir_);
     previousConfig_.isEmpty() ? qunsetenv("XDG_CONFIG_HOME")
                               : qputenv("XDG_CONFIG_HOME", previousConfig_);
+    qunsetenv("XDG_DATA_HOME");
 }
 
 void TestDirectory::writeFile(const QString& name, const QByteArray& content) const {
@@ -101,28 +103,6 @@ void PtyPeer::writeAll(int fd, const char* data, std::size_t size) {
             ::poll(&p, 1, 100);
         }
     }
-}
-
-bool PtyPeer::readExactly(int fd, char* buffer, std::size_t count, int timeoutMs) {
-    for (std::size_t done = 0; done < count;) {
-        const ssize_t n = ::read(fd, buffer + done, count - done);
-        if (n > 0) {
-            done += std::size_t(n);
-            continue;
-        }
-        pollfd p{fd, POLLIN, 0};
-        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, timeoutMs) <= 0)
-            return false;
-    }
-    return true;
-}
-
-std::size_t PtyPeer::drain(int fd) {
-    std::size_t total = 0;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        total += std::size_t(n);
-    return total;
 }
 
 } // namespace roteka::test

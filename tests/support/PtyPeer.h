@@ -12,7 +12,8 @@
 namespace roteka::test {
 
 // Responsibilities: a temporary directory made the current working directory for the test's
-// lifetime, with the port alias directory inside it (XDG_CONFIG_HOME points there).
+// lifetime, with the port alias directory inside it (XDG_CONFIG_HOME points there) and the
+// per-user data directory (XDG_DATA_HOME).
 class TestDirectory {
 public:
     TestDirectory();
@@ -54,10 +55,6 @@ public:
     static void writeAll(int fd, const QByteArray& bytes) {
         writeAll(fd, bytes.constData(), std::size_t(bytes.size()));
     }
-    // Reads exactly count bytes from fd, waiting at most timeoutMs for each; false on timeout.
-    static bool readExactly(int fd, char* buffer, std::size_t count, int timeoutMs);
-    // Reads whatever is waiting on fd without blocking; returns the byte count.
-    static std::size_t drain(int fd);
 
 private:
     int master_ = -1;

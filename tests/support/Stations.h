@@ -101,6 +101,15 @@ inline QString state(const Form1& form) {
         .join('|');
 }
 
+// Whether the picture is the committed one at that path (the picture is written there instead
+// when ROTEKA_UPDATE_GOLDEN is set: look at it before committing).
+inline bool sameAsGolden(const QImage& image, const QString& path) {
+    if (qEnvironmentVariableIsSet("ROTEKA_UPDATE_GOLDEN"))
+        image.save(path);
+    return image.convertToFormat(QImage::Format_RGB32) ==
+           QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
 // The messages the window shows, as it shows them (lines joined with CR LF).
 inline const QString FailureReport =
     QStringLiteral("ポートを設定しようとしましたが、このポートのオープンに失敗しました。\r\n\r\n"

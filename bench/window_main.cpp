@@ -54,6 +54,7 @@ public:
 int main(int argc, char* argv[]) {
     const bool serve = argc > 1 && std::strcmp(argv[1], "--serve") == 0;
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("roteka"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     roteka::QtPlatform platform;
     roteka::Form1 form(platform.services());

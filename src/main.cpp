@@ -10,6 +10,7 @@ int main(int argc, char* argv[]) {
     if (const int* status = std::get_if<int>(&options))
         return *status;
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("roteka"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.roteka.Roteka"));
     roteka::QtPlatform platform;

@@ -2,6 +2,7 @@
 #include "ui/CaptionLabel.h"
 #include "ui/FramePacer.h"
 #include "ui/PictureBox.h"
+#include "ui/StationMap.h"
 #include "ui/TabControl.h"
 
 #include <QApplication>
@@ -280,7 +281,7 @@ void Form1::createControls() {
 
     Picture1 = new PictureBox(operating);
     TabControl::place(Picture1, twips(60, 1110, 3045, 3075));
-    Picture1->setPicture(QImage(QStringLiteral(":/roteka/map.png")));
+    Picture1->setPicture(stationMap(userMapPath()));
     Picture1->setFocusPolicy(Qt::TabFocus);
     Picture1->setAccessibleName(QStringLiteral("地図"));
     setTip(Picture1, QStringLiteral("クリックでその位置方向へ回転させます。"));

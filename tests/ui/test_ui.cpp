@@ -6,6 +6,7 @@
 
 #include "ui/CaptionLabel.h"
 #include "ui/PictureBox.h"
+#include "ui/StationMap.h"
 #include "ui/TabControl.h"
 
 #include <QAccessible>
@@ -187,6 +188,57 @@ private slots:
         const QList<QSize> sizes = w.form.windowIcon().availableSizes();
         for (int size : {16, 22, 24, 32, 48, 64})
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+    }
+
+    // The operator's own map, as roteka-mapgen writes it where ROTEKA looks (in XDG_DATA_HOME),
+    // is shown in place of the built-in one; a file that is there but is no 200 x 200 picture
+    // leaves the built-in map and is named on stderr with the reason.
+    void ownStationMap() {
+        QCoreApplication::setApplicationName("roteka");
+        TestDirectory dir;
+        QProcess mapgen;
+        mapgen.start(ROTEKA_MAPGEN, {"--locator", "IO91wm"});
+        QVERIFY(mapgen.waitForFinished(10000) && mapgen.exitCode() == 0);
+        const QString path = dir.path() + "/data/roteka/map.png";
+        QCOMPARE(userMapPath(), path);
+        QVERIFY(mapgen.readAllStandardOutput().contains(path.toUtf8()));
+        const QImage own(path), builtIn(":/roteka/map.png");
+        QImage small(100, 100, QImage::Format_RGB32), large(400, 400, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        large.fill(Qt::red);
+        // clang-format off
+        for (const auto& [content, shown, complaint] : std::initializer_list<std::tuple<QByteArray, const QImage*, const char*>>{
+                 {"", &own, ""}, {"png 100", &builtIn, "is not shown: it is 100 x 100 pixels, not 200 x 200"},
+                 {"png 400", &builtIn, "is not shown: it is 400 x 400 pixels"}, {"3,9600,N,8,1:0\r\n", &builtIn, "is not shown: "},
+                 {"\x89PNG\r\n\x1a\n broken", &builtIn, "is not shown: "}, {"none", &builtIn, ""}}) {
+            // clang-format on
+            if (content == "none")
+                QFile::remove(path);
+            else if (content.startsWith("png "))
+                (content == "png 100" ? small : large).save(path);
+            else if (!content.isEmpty())
+                dir.writeFile("data/roteka/map.png", content);
+            QTemporaryFile err; // stderr while the window starts
+            QVERIFY(err.open());
+            const int saved = ::dup(2);
+            ::dup2(err.handle(), 2);
+            FakePlatform platform;
+            Form1 form(platform.services());
+            ::dup2(saved, 2);
+            ::close(saved);
+            QFile written(err.fileName());
+            const QByteArray said =
+                written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+            const QByteArray line =
+                "roteka: " + path.toUtf8() + ' ' + complaint; // (a broken PNG: libpng says so too)
+            QVERIFY2(*complaint ? said.count(line) == 1 && said.count("roteka: ") == 1
+                                : said.isEmpty(),
+                     said.constData());
+            const QRect visible(0, 0, 199, 200);
+            QCOMPARE(form.Picture1->persistentImage().copy(visible),
+                     shown->convertToFormat(QImage::Format_RGB32).copy(visible));
+        }
+        QVERIFY(own != builtIn);
     }
 
     // Drawn persistently, a shape survives the window system showing the box anew; drawn on

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 namespace roteka::mapgen {
 
 // A position on the Earth in degrees; latitude positive north, longitude positive east.
@@ -19,5 +23,9 @@ inline constexpr double degToRad(double deg) {
 inline constexpr double radToDeg(double rad) {
     return rad * 180.0 / kPi;
 }
+
+// The centre of a Maidenhead locator square of 4, 6 or 8 characters, either case ("IO91wm");
+// none for anything else.
+std::optional<GeoPoint> locatorCentre(const QString& locator);
 
 } // namespace roteka::mapgen

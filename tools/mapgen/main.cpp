@@ -3,11 +3,13 @@
 #include "mapgen/topojson.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLocale>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTextStream>
 
 #include <cmath>
@@ -72,6 +74,12 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     defaultHandler(type, context, message);
 }
 
+// Where ROTEKA looks for the operator's own station map.
+QString userMapPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/map.png");
+}
+
 bool writePng(const QImage& image, const QString& path, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -98,13 +106,14 @@ int main(int argc, char* argv[]) {
     }
     defaultHandler = qInstallMessageHandler(quietHandler);
     QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("roteka-mapgen"));
+    // The station map goes where ROTEKA looks for it: its per-user data directory.
+    QGuiApplication::setApplicationName(QStringLiteral("roteka"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Draws the 200x200 azimuthal equidistant station map (or the application "
                        "icon) as a PNG file.\n\n"
-                       "Map:  roteka-mapgen --lat 35.68 --lon 139.77 --out map.png\n"
+                       "Map:  roteka-mapgen --locator IO91wm   (or --lat 51.48 --lon -0.01)\n"
                        "Icon: roteka-mapgen --icon 32 --out roteka-32.png\n\n"
                        "Exit status: 0 done, 1 data or output error, 2 bad options."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
@@ -133,11 +142,18 @@ int main(int argc, char* argv[]) {
             .arg(IconPainter::kMinSize)
             .arg(IconPainter::kMaxSize),
         QStringLiteral("px"));
-    const QCommandLineOption outOption(QStringLiteral("out"),
-                                       QStringLiteral("PNG file to write (required)."),
-                                       QStringLiteral("file"));
-    parser.addOptions({helpOption, latOption, lonOption, dataOption, rangeOption, ringOption,
-                       iconOption, outOption});
+    const QCommandLineOption locatorOption(
+        QStringLiteral("locator"),
+        QStringLiteral("Station Maidenhead locator, 4, 6 or 8 characters; the map is centred on "
+                       "the middle of its square."),
+        QStringLiteral("square"));
+    const QCommandLineOption outOption(
+        QStringLiteral("out"),
+        QStringLiteral("PNG file to write. Default for a map: %1, which ROTEKA shows.")
+            .arg(userMapPath()),
+        QStringLiteral("file"));
+    parser.addOptions({helpOption, latOption, lonOption, locatorOption, dataOption, rangeOption,
+                       ringOption, iconOption, outOption});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return usageError(parser.errorText());
@@ -150,15 +166,18 @@ int main(int argc, char* argv[]) {
         return usageError(QStringLiteral("unexpected argument '%1'")
                               .arg(parser.positionalArguments().constFirst()));
     }
-    if (!parser.isSet(outOption) || parser.value(outOption).isEmpty()) {
-        return usageError(QStringLiteral("--out is required"));
+    if (parser.isSet(outOption) && parser.value(outOption).isEmpty()) {
+        return usageError(QStringLiteral("--out needs a file"));
     }
-    const QString outPath = parser.value(outOption);
+    const QString outPath = parser.isSet(outOption) ? parser.value(outOption) : userMapPath();
     QString writeError;
 
     if (parser.isSet(iconOption)) {
+        if (!parser.isSet(outOption)) {
+            return usageError(QStringLiteral("--icon needs --out"));
+        }
         for (const QCommandLineOption* o :
-             {&latOption, &lonOption, &dataOption, &rangeOption, &ringOption}) {
+             {&latOption, &lonOption, &locatorOption, &dataOption, &rangeOption, &ringOption}) {
             if (parser.isSet(*o)) {
                 return usageError(QStringLiteral("--icon cannot be combined with --%1")
                                       .arg(o->names().constFirst()));
@@ -178,10 +197,21 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    if (!parser.isSet(latOption) || !parser.isSet(lonOption)) {
-        return usageError(QStringLiteral("--lat and --lon are required"));
-    }
     MapOptions options;
+    if (parser.isSet(locatorOption)) {
+        if (parser.isSet(latOption) || parser.isSet(lonOption)) {
+            return usageError(QStringLiteral("--locator cannot be combined with --lat or --lon"));
+        }
+        const auto centre = locatorCentre(parser.value(locatorOption));
+        if (!centre) {
+            return usageError(QStringLiteral("--locator needs a Maidenhead locator of 4, 6 or 8 "
+                                             "characters such as IO91wm, not '%1'")
+                                  .arg(parser.value(locatorOption)));
+        }
+        options.station = *centre;
+    } else if (!parser.isSet(latOption) || !parser.isSet(lonOption)) {
+        return usageError(QStringLiteral("--locator, or --lat and --lon, are required"));
+    }
     struct NumberOption {
         const QCommandLineOption* option;
         double* target;
@@ -213,8 +243,15 @@ int main(int argc, char* argv[]) {
     if (land.polygons.empty()) {
         return failure(QStringLiteral("%1: the \"land\" object holds no polygons").arg(dataPath));
     }
+    if (!parser.isSet(outOption) && !QDir().mkpath(QFileInfo(outPath).absolutePath())) {
+        return failure(QStringLiteral("cannot create the directory of %1").arg(outPath));
+    }
     if (!writePng(MapRenderer::render(land.polygons, options), outPath, &writeError)) {
         return failure(QStringLiteral("cannot write %1: %2").arg(outPath, writeError));
+    }
+    if (!parser.isSet(outOption)) {
+        QTextStream(stdout) << "roteka-mapgen: wrote " << outPath
+                            << "; ROTEKA shows this map from its next start.\n";
     }
     return 0;
 }

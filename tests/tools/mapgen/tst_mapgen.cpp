@@ -1,5 +1,6 @@
 #include "mapgen/maprenderer.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,6 +100,8 @@ private slots:
         for (const int size : {16, 22, 24, 32, 48, 64, 256})
             QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size;
         QTest::newRow("latitude 95") << QStringList{"--lat", "95", "--lon", "1", out} << 2 << "latitude must be" << 0;
+        QTest::newRow("malformed locator") << QStringList{"--locator", "IO9", out} << 2 << "--locator needs a Maidenhead locator" << 0;
+        QTest::newRow("locator and latitude") << QStringList{"--locator", "IO91", "--lat", "1", out} << 2 << "cannot be combined" << 0;
         QTest::newRow("icon of 8 px") << QStringList{"--icon", "8", out} << 2 << "--icon needs a size from 16 to 1024" << 0;
         QTest::newRow("missing data file") << (QStringList(map) << "--data" << dir_.filePath("none")) << 1 << "cannot read" << 0;
         QTest::newRow("unwritable output") << QStringList{"--icon", "16", "--out", out_ + "/x.png"} << 1 << "cannot write" << 0;
@@ -125,6 +128,49 @@ private slots:
         QCOMPARE(image.hasAlphaChannel(), size > 0 && size != 200); // a map is 200 px, opaque
         if (size > 0 && size != 200) // an icon is a round dial: clear in the corners
             QVERIFY(qAlpha(image.pixel(0, size - 1)) < qAlpha(image.pixel(size / 2, size / 2)));
+    }
+
+    // The centre of a Maidenhead square of 4, 6 or 8 characters, either case; none when malformed.
+    void locators() {
+        // clang-format off
+        for (const auto& [locator, lat, lon] : std::initializer_list<std::tuple<const char*, double, double>>{
+                 {"JJ00", 0.5, 1}, {"AA00", -89.5, -179}, {"RR99", 89.5, 179}, {"IO91wm", 51.520833, -0.125},
+                 {"io91WM", 51.520833, -0.125}, {"PM95vq", 35.6875, 139.791667}, {"IO91wm48", 51.535417, -0.129167},
+                 {"JJ00aa00", 0.002083, 0.004167}, {"RR99xx99", 89.997917, 179.995833}}) {
+            const auto centre = locatorCentre(locator);
+            QVERIFY2(centre && std::fabs(centre->lat - lat) < 1e-6 && std::fabs(centre->lon - lon) < 1e-6, locator);
+        }
+        for (const char* bad : {"", "IO9", "IO91w", "IO91wm4", "IO91wm4x", "SA00", "IS00", "IOA1", "IO91yz", "IO91wmxx", "IO91wm481", "IO 1", "ＩＯ91"})
+            QVERIFY2(!locatorCentre(QString::fromUtf8(bad)), bad);
+        // clang-format on
+    }
+
+    // Without --out the map goes where ROTEKA looks for it, $XDG_DATA_HOME/roteka/map.png, its
+    // directory made as needed, and the tool says so; a failed run leaves it as it was.
+    void writesTheStationMapByDefault() {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", dir_.filePath("data"));
+        tool.setProcessEnvironment(environment);
+        const QString map = dir_.filePath("data/roteka/map.png");
+        tool.start(ROTEKA_MAPGEN_PATH, {"--locator", "IO91wm"});
+        QVERIFY(tool.waitForFinished() && tool.exitCode() == 0);
+        QCOMPARE(tool.readAllStandardOutput(),
+                 "roteka-mapgen: wrote " + map.toUtf8() +
+                     "; ROTEKA shows this map from its next start.\n");
+        QFile written(map);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray before = written.readAll();
+        QCOMPARE(QImage::fromData(before).size(), QSize(200, 200));
+        for (const QStringList& failing : {QStringList{"--locator", "IO91wm", "--data", "none"},
+                                           QStringList{"--locator", "XX00"}}) {
+            tool.start(ROTEKA_MAPGEN_PATH, failing);
+            QVERIFY(tool.waitForFinished() && tool.exitCode() > 0);
+        }
+        QFile after(map);
+        QVERIFY(after.open(QIODevice::ReadOnly) && after.readAll() == before);
+        QCOMPARE(QDir(dir_.filePath("data/roteka")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"map.png"});
     }
 
 private:

@@ -14,37 +14,12 @@ namespace {
     std::abort();
 }
 
+// The settings written out again: parity by QSerialPort's numbers (0 N, 2 E, 3 O, 4 S, 5 M),
+// stop bits likewise (1 "1", 2 "2", 3 "1.5").
 QString format(const roteka::LineSettings& s) {
-    QString parity;
-    switch (s.parity) {
-    case QSerialPort::NoParity:
-        parity = QStringLiteral("N");
-        break;
-    case QSerialPort::EvenParity:
-        parity = QStringLiteral("E");
-        break;
-    case QSerialPort::OddParity:
-        parity = QStringLiteral("O");
-        break;
-    case QSerialPort::MarkParity:
-        parity = QStringLiteral("M");
-        break;
-    case QSerialPort::SpaceParity:
-        parity = QStringLiteral("S");
-        break;
-    }
-    QString stop;
-    switch (s.stopBits) {
-    case QSerialPort::OneStop:
-        stop = QStringLiteral("1");
-        break;
-    case QSerialPort::OneAndHalfStop:
-        stop = QStringLiteral("1.5");
-        break;
-    case QSerialPort::TwoStop:
-        stop = QStringLiteral("2");
-        break;
-    }
+    const QString parity = QStringLiteral("N?EOSM").mid(int(s.parity), 1);
+    const QString stop =
+        QStringList{"?", "1", "2", "1.5"}.value(int(s.stopBits), QStringLiteral("?"));
     return QStringLiteral("%1,%2,%3,%4").arg(s.baudRate).arg(parity).arg(int(s.dataBits)).arg(stop);
 }
 

@@ -1,5 +1,6 @@
-// Start-up and settings registration: the settings file, the serial link, the texts, the page
-// shown and the messages afterwards, on the fake platform and on a real pseudo-terminal.
+// Start-up and settings registration: the settings file (read whatever ends its line, written
+// whole or not at all), the serial link, the texts, the page shown and the messages afterwards,
+// on the fake platform and on a real pseudo-terminal.
 #include "Stations.h"
 
 #include "ui/TabControl.h"
@@ -65,7 +66,9 @@ private slots:
         QTest::newRow("no colon") << QByteArray("3,9600,N,8,1\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
         QTest::newRow("no comma") << QByteArray("3\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
         QTest::newRow("colon before comma") << QByteArray(":3,9600\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("legacy") << QByteArray("3,9600,N,8,1:x;7\r\n") << "3 9600,N,8,1|3|9600,N,8,1|7|Port = True|切断|0" << "L" << QByteArray("3,9600,N,8,1:7\r\n");
+        QTest::newRow("legacy, a second line") << QByteArray("3,9600,N,8,1:x;7\r\nmore\r\n") << "3 9600,N,8,1|3|9600,N,8,1|7|Port = True|切断|0" << "L" << QByteArray("3,9600,N,8,1:7\r\n");
+        QTest::newRow("CR alone, UTF-8 kept") << QByteArray("3,9600,N,8,1:オフ\rrest") << "3 9600,N,8,1|3|9600,N,8,1|オフ|Port = True|切断|0" << "" << QByteArray();
+        QTest::newRow("empty first line") << QByteArray("\r\n3,9600,N,8,1:0\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
         QTest::newRow("legacy, empty offset") << QByteArray("3,9600,N,8,1:;\r\n") << "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0" << "L" << QByteArray("3,9600,N,8,1:0\r\n");
         QTest::newRow("refused line settings") << QByteArray("3,9600,X,8,1:0\r\n") << "3 9600,N,8,1|3|9600,X,8,1|0||接続|0" << "F" << QByteArray();
         QTest::newRow("3.4 rounds to 3") << QByteArray("3.4,9600,N,8,1:0\r\n") << "3 9600,N,8,1|3.4|9600,N,8,1|0|Port = True|切断|0" << "" << QByteArray();
@@ -199,6 +202,8 @@ private slots:
                  qPrintable(shown.join('/')));
         QCOMPARE(station.dir.readFile(Name),
                  directoryInPlace ? QByteArray() : QByteArray("3,9600,N,8,1:0\r\n"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
+                 directoryInPlace ? QStringList() : QStringList{Name});
         QCOMPARE(setup(station.platform.serial, station.form),
                  "12 9600,N,8,1|12|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0");
     }

@@ -8,7 +8,6 @@
 
 #include <QLineEdit>
 #include <QPainter>
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -40,15 +39,6 @@ private slots:
             QVERIFY2(std::fabs(Module1::VectorAngle(x, y) - angle) < 1e-12, qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
         // clang-format on
         QVERIFY_THROWS_EXCEPTION(RunTimeError, Module1::VectorAngle(Inf, -Inf));
-        QRandomGenerator random(11); // the two-argument arc tangent, all over the map
-        for (int i = 0; i < 20000; ++i) {
-            const double x = random.bounded(-300, 301), y = random.bounded(-300, 301);
-            const double angle = Module1::VectorAngle(x, y);
-            const double expected =
-                x == 0 && y == 0 ? 0 : std::fmod(std::atan2(y, x) + 2 * pi, 2 * pi);
-            QVERIFY2(angle >= 0 && angle < 2 * pi && std::fabs(angle - expected) < 1e-12,
-                     qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
-        }
     }
 
     // The bearing of a point measured from the box's outer corner (centre 102, 102), through the
@@ -117,16 +107,6 @@ private slots:
                                     .arg(offset, got)
                                     .replace("\r\n", "\\r\\n")));
         }
-    }
-
-    void clickOnARealPort() {
-        PtyStation station(7, "7,9600,N,8,1:-10\r\n");
-        station.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(station.form.get()));
-        QTest::mouseClick(station.form->Picture1, Qt::LeftButton, {}, QPoint(94, 12));
-        QCOMPARE(station.form->Label5->text(), "345");
-        QCOMPARE(station.controller->readUntil(6, 2000), "M345\r\n");
-        QCOMPARE(station.messages.shown, QStringList());
     }
 
     // The pointers on a plain grey map, drawn for the replies fed (a leading "!" clicks stop

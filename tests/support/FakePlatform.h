@@ -5,10 +5,12 @@
 #include "app/RunTimeError.h"
 #include "map/PointerPosition.h"
 #include "serial/DeviceCatalogue.h"
+#include "serial/LineSettings.h"
 #include "serial/SerialPort.h"
 
 #include <QRect>
 #include <QStringList>
+#include <QWidget>
 
 #include <optional>
 
@@ -36,7 +38,11 @@ struct FakeDeviceCatalogue : DeviceCatalogue {
 struct FakePointerPosition : PointerPosition {
     void setClickPosition(std::optional<QPoint> globalPos) override { click = globalPos; }
     QPoint cursorPos() override { return click.value_or(QPoint()); }
-    std::optional<QRect> windowRect(const QWidget& widget) override;
+    std::optional<QRect> windowRect(const QWidget& widget) override {
+        if (failRect)
+            return std::nullopt;
+        return rect.value_or(QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size()));
+    }
     std::optional<QPoint> click;
     std::optional<QRect> rect;
     bool failRect = false;
@@ -47,19 +53,48 @@ struct FakePointerPosition : PointerPosition {
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:
-    void setCommPort(int number) override;
+    void setCommPort(int number) override {
+        if (number < 1 || open_)
+            throw RunTimeError(QStringLiteral("invalid port number"));
+        commPort_ = number;
+    }
     int commPort() const override { return commPort_; }
-    void setSettings(const QString& settings) override;
+    void setSettings(const QString& settings) override {
+        if (!parseLineSettings(settings))
+            throw RunTimeError(QStringLiteral("invalid settings"));
+        settings_ = settings;
+    }
     QString settings() const override { return settings_; }
-    void setPortOpen(bool open) override;
+    void setPortOpen(bool open) override {
+        if (open && (open_ || !openablePorts.contains(commPort_)))
+            throw RunTimeError(QStringLiteral("cannot open"));
+        opens += open;
+        open_ = open;
+    }
     bool portOpen() const override { return open_; }
-    void output(const QString& text) override;
+    void output(const QString& text) override {
+        if (!open_)
+            throw RunTimeError(QStringLiteral("port closed"));
+        written += text.toLocal8Bit();
+    }
     int inBufferCount() const override { return int(incoming_.size()); }
-    QString input() override;
+    QString input() override {
+        const QString text = QString::fromLatin1(incoming_.left(inputCount(incoming_.size())));
+        incoming_.remove(0, text.size());
+        return text;
+    }
     int commEvent() const override { return commEvent_; }
 
-    void feed(const QByteArray& bytes); // raises the receive event when the threshold is met
-    void raiseEvent(int commEvent);     // any communication event
+    // Raises the receive event when the threshold is met.
+    void feed(const QByteArray& bytes) {
+        incoming_ += bytes;
+        if (receiveThresholdMet(incoming_.size()))
+            raiseEvent(ReceiveEvent);
+    }
+    void raiseEvent(int commEvent) {
+        commEvent_ = commEvent;
+        emit onComm();
+    }
     QByteArray written;
     QList<int> openablePorts{3};
     int opens = 0;

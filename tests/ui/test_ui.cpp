@@ -1,7 +1,7 @@
 // The window as the operator sees it: both pages drawn pixel for pixel as the committed
-// pictures in golden/ (captions, colours, fonts, the map, the pointers), what a hidden page
-// does with clicks, the keyboard focus order, what a screen reader reads; and the map box's
-// drawing model.
+// pictures in golden/ (captions, colours, fonts, the map, the pointers), what each control says
+// and a screen reader reads, what a hidden page does with clicks, the keyboard focus order, and
+// the operator's own station map.
 #include "Stations.h"
 
 #include "ui/CaptionLabel.h"
@@ -16,7 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QScreen>
 #include <QTabBar>
 #include <QtTest>
 
@@ -50,29 +50,6 @@ QString focusedControl() {
     }
     return QString();
 }
-
-// A picture whose every pixel differs from its neighbours, so that a wrong offset shows.
-QImage pattern() {
-    QImage picture(200, 200, QImage::Format_RGB32);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x)
-            picture.setPixel(x, y, qRgb(x, y, 0x80));
-    return picture;
-}
-
-// The map box as the window has it, 203 x 205 pixels with the pattern, shown.
-struct Box {
-    Box() {
-        box.resize(203, 205);
-        box.setPicture(picture);
-        box.show();
-        exposed = QTest::qWaitForWindowExposed(&box);
-    }
-    QColor at(int x, int y) const { return box.screenImage().pixelColor(x, y); }
-    QImage picture = pattern();
-    PictureBox box;
-    bool exposed = false;
-};
 
 const QColor Red(0xFF, 0x00, 0x00);
 
@@ -154,6 +131,19 @@ private slots:
             }
             QCOMPARE(seen.join(' '), order);
         }
+    }
+
+    // Replies quicker than the display's frames are shown together when the frame ends: what
+    // is on the screen then is the window as it stands.
+    void repaintsFollowTheReplies() {
+        Shown w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        for (int azimuth = 100; azimuth <= 190; azimuth += 10)
+            w.platform.serial.feed(QStringLiteral("AZ=%1\r\n").arg(azimuth).toLatin1());
+        QTest::qWait(200);
+        const QImage screen = w.form.screen()->grabWindow(w.form.winId()).toImage();
+        QCOMPARE(screen.convertToFormat(QImage::Format_RGB32),
+                 w.form.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
     // What each control says: its caption or text, tool tip, and what a screen reader reads
@@ -239,56 +229,6 @@ private slots:
                      shown->convertToFormat(QImage::Format_RGB32).copy(visible));
         }
         QVERIFY(own != builtIn);
-    }
-
-    // Drawn persistently, a shape survives the window system showing the box anew; drawn on
-    // screen only, it is gone then; a clear puts back the picture, and the pen stays.
-    void drawingSurvivesARepaint() {
-        for (const auto& [persistent, circle] :
-             {std::pair{true, false}, {false, false}, {true, true}}) {
-            Box b;
-            QVERIFY(b.exposed);
-            QCOMPARE(b.box.foreColor(), b.box.palette().color(QPalette::ButtonText));
-            b.box.setAutoRedraw(persistent);
-            b.box.setForeColor(Red);
-            b.box.setDrawWidth(3);
-            circle ? b.box.circle({1500, 1500}, 600) : b.box.line({1500, 1500}, {2700, 1500});
-            QCOMPARE(b.at(140, 100), Red);
-            QCOMPARE(b.box.persistentImage().pixelColor(140, 100) == Red, persistent);
-            QExposeEvent uncovered{QRegion(b.box.rect())};
-            QCoreApplication::sendEvent(b.box.windowHandle(), &uncovered);
-            QCOMPARE(b.at(140, 100), persistent ? Red : b.picture.pixelColor(140, 100));
-            b.box.line({1500, 1500}, {2700, 1500});
-            b.box.hide();
-            b.box.show();
-            QCOMPARE(b.at(140, 100), persistent ? Red : b.picture.pixelColor(140, 100));
-            b.box.setAutoRedraw(true);
-            b.box.cls();
-            for (const QPoint p :
-                 {QPoint(140, 100), QPoint(100, 100), QPoint(0, 0), QPoint(198, 199)})
-                QCOMPARE(b.at(p.x(), p.y()), b.picture.pixelColor(p));
-            QCOMPARE(b.box.persistentImage(), b.box.screenImage());
-            QCOMPARE(b.box.foreColor(), Red);
-            QCOMPARE(b.box.drawWidth(), 3);
-        }
-    }
-
-    // A left click released on the box is reported with its place on the screen.
-    void clicks() {
-        // clang-format off
-        for (const auto& [button, press, release, reported] : std::initializer_list<std::tuple<Qt::MouseButton, QPoint, QPoint, bool>>{
-                 {Qt::LeftButton, {50, 60}, {50, 60}, true}, {Qt::LeftButton, {1, 1}, {1, 1}, true},
-                 {Qt::LeftButton, {50, 60}, {150, 160}, true}, {Qt::LeftButton, {50, 60}, {250, 60}, false},
-                 {Qt::RightButton, {50, 60}, {50, 60}, false}}) {
-            // clang-format on
-            Box b;
-            QVERIFY(b.exposed);
-            QSignalSpy clicked(&b.box, &PictureBox::clicked);
-            QTest::mousePress(&b.box, button, {}, press);
-            QTest::mouseRelease(&b.box, button, {}, release);
-            QCOMPARE(clicked.size(), reported ? 1 : 0);
-            QVERIFY(!reported || clicked.at(0).at(0).toPoint() == b.box.mapToGlobal(release));
-        }
     }
 };
 

@@ -107,6 +107,7 @@ private slots:
         QTest::newRow("unwritable output") << QStringList{"--icon", "16", "--out", out_ + "/x.png"} << 1 << "cannot write" << 0;
         QTest::newRow("arc past the end") << data(R"({"type":"Polygon","arcs":[[0,1]]})") << 1 << "points past the 1 arcs" << 0;
         QTest::newRow("huge arc reference") << data(R"({"type":"Polygon","arcs":[[1e300]]})") << 1 << "not an integer" << 0;
+        QTest::newRow("no land") << data(R"({"type":"GeometryCollection","geometries":[]})") << 1 << "holds no polygons" << 0;
         QTest::newRow("empty arc") << data(R"({"type":"Polygon","arcs":[[0]]})", "[]") << 1 << "arc 0 has no positions" << 0;
         QTest::newRow("longitude 190") << data(R"({"type":"Polygon","arcs":[[0]]})", "[[190,0],[0,0]]") << 1 << "outside -180..180" << 0;
         QTest::newRow("nested too deeply") << data(QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(40) + "null" + QByteArray("]}").repeated(40)) << 1 << "nested too deeply" << 0;

@@ -3,13 +3,6 @@
 // on the fake platform and on a real pseudo-terminal.
 #include "Stations.h"
 
-#include "ui/TabControl.h"
-
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QtTest>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>

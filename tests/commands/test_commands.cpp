@@ -7,8 +7,6 @@
 #include "commands/Numbers.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QtTest>
 
 #include <limits>
 

@@ -2,11 +2,8 @@
 // on the map box.
 #include "Stations.h"
 
-#include "ui/PictureBox.h"
-
 #include <QFile>
 #include <QPainter>
-#include <QtTest>
 
 #include <cmath>
 #include <random>

@@ -5,8 +5,6 @@
 
 #include "feedback/ReplyScanner.h"
 
-#include <QtTest>
-
 using namespace roteka;
 using namespace roteka::test;
 

@@ -4,11 +4,8 @@
 
 #include "map/Module1.h"
 #include "map/PointerGeometry.h"
-#include "ui/PictureBox.h"
 
-#include <QLineEdit>
 #include <QPainter>
-#include <QtTest>
 
 #include <cmath>
 #include <limits>

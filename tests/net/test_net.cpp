@@ -5,10 +5,8 @@
 
 #include "net/RotatorServer.h"
 
-#include <QLineEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QtTest>
 
 using namespace roteka;
 using namespace roteka::test;

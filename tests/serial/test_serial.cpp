@@ -7,13 +7,8 @@
 #include "serial/LineSettings.h"
 #include "serial/PortNames.h"
 #include "serial/QtSerialPort.h"
-#include "ui/TabControl.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QtTest>
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -5,10 +5,16 @@
 
 #include "app/QtPlatform.h"
 #include "ui/CaptionLabel.h"
+#include "ui/PictureBox.h"
+#include "ui/TabControl.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QtTest>
 
 #include <functional>
 #include <memory>

@@ -4,21 +4,13 @@
 // the operator's own station map.
 #include "Stations.h"
 
-#include "ui/CaptionLabel.h"
-#include "ui/PictureBox.h"
 #include "ui/StationMap.h"
-#include "ui/TabControl.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
-#include <QtTest>
 
 #include <cstdio>
 #include <unistd.h>

@@ -104,9 +104,12 @@ QList<NetCommand> parseNetLine(QStringView line) {
 
 namespace {
 
+// A decimal number, a comma taken for the point (as clients in such locales write it).
 std::optional<double> decimal(QString text) {
+    if (const qsizetype comma = text.indexOf(u','); comma >= 0)
+        text[comma] = u'.';
     bool ok = false;
-    const double value = text.replace(text.indexOf(u','), 1, u'.').toDouble(&ok);
+    const double value = text.toDouble(&ok);
     return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 

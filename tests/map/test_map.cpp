@@ -100,49 +100,40 @@ private slots:
     // show them: left what a repaint shows (persistent drawing), right what the box shows now.
     // Blue the azimuth (80 px), green the target (87 px), orange the target less the offset, the
     // ring in the last colour drawn. ROTEKA_UPDATE_GOLDEN=1 writes them anew.
-    void pointers_data() {
-        QTest::addColumn<QString>("offset");
-        QTest::addColumn<QByteArray>("replies");
-        // clang-format off
-        for (const char* reply : {"AZ=045", "AZ=270", "AZ=450"})
-            QTest::addRow("first-%s", reply + 3) << "0" << QByteArray(reply);
-        QTest::newRow("target-alone") << "0" << QByteArray("AZ=045\r\nAZ=200\r\n");
-        QTest::newRow("offset-10") << "10" << QByteArray("AZ=100\r\nAZ=200\r\n");
-        QTest::newRow("offset-abc-aims-at-the-target") << "abc" << QByteArray("AZ=045\r\nAZ=200\r\n");
-        QTest::newRow("empty-offset") << "" << QByteArray("AZ=045\r\nAZ=200\r\n");
-        QTest::newRow("stop-before-the-first-reply") << "0" << QByteArray("!AZ=090\r\n");
-        QTest::newRow("two-updates-in-one-event") << "0" << QByteArray("|AZ=010\r\nAZ=200\r\n");
-        QTest::newRow("nothing-before-a-whole-reply") << "0" << QByteArray("!AZ=12\r\nA\r\n");
-        // clang-format on
-    }
     void pointers() {
-        QFETCH(QString, offset);
-        QFETCH(QByteArray, replies);
-        FakeStation w;
-        QImage grey(200, 200, QImage::Format_RGB32);
-        grey.fill(QColor(200, 200, 200));
-        w.form.Picture1->setPicture(grey);
-        w.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-        w.form.Text5->setText(offset);
-        if (replies.startsWith('!'))
-            w.form.Command2->click();
-        if (replies.startsWith('|'))
-            w.platform.serial.feed(replies.mid(1));
-        else
-            for (const QByteArray& reply : replies.mid(replies.startsWith('!')).split('\n'))
-                w.platform.serial.feed(reply + '\n');
-        const QImage& persistent = w.form.Picture1->persistentImage();
-        QImage both(2 * persistent.width(), persistent.height(), QImage::Format_RGB32);
-        QPainter(&both).drawImage(0, 0, persistent);
-        QPainter(&both).drawPixmap(persistent.width(), 0,
-                                   w.form.Picture1->grab(w.form.Picture1->contentsRect()));
-        QVERIFY(sameAsGolden(both,
-                             QStringLiteral(ROTEKA_GOLDEN "/%1.png").arg(QTest::currentDataTag())));
-        w.form.hide();
-        w.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-        QCOMPARE(w.form.Picture1->screenImage(), w.form.Picture1->persistentImage());
+        // clang-format off
+        for (const auto& [name, offset, replies] : std::initializer_list<std::tuple<const char*, const char*, QByteArray>>{
+                 {"first-045", "0", "AZ=045"}, {"first-270", "0", "AZ=270"}, {"first-450", "0", "AZ=450"},
+                 {"target-alone", "0", "AZ=045\r\nAZ=200\r\n"}, {"offset-10", "10", "AZ=100\r\nAZ=200\r\n"},
+                 {"offset-abc-aims-at-the-target", "abc", "AZ=045\r\nAZ=200\r\n"}, {"empty-offset", "", "AZ=045\r\nAZ=200\r\n"},
+                 {"stop-before-the-first-reply", "0", "!AZ=090\r\n"}, {"two-updates-in-one-event", "0", "|AZ=010\r\nAZ=200\r\n"},
+                 {"nothing-before-a-whole-reply", "0", "!AZ=12\r\nA\r\n"}}) {
+            // clang-format on
+            FakeStation w;
+            QImage grey(200, 200, QImage::Format_RGB32);
+            grey.fill(QColor(200, 200, 200));
+            w.form.Picture1->setPicture(grey);
+            w.form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+            w.form.Text5->setText(offset);
+            if (replies.startsWith('!'))
+                w.form.Command2->click();
+            if (replies.startsWith('|'))
+                w.platform.serial.feed(replies.mid(1));
+            else
+                for (const QByteArray& reply : replies.mid(replies.startsWith('!')).split('\n'))
+                    w.platform.serial.feed(reply + '\n');
+            const QImage& persistent = w.form.Picture1->persistentImage();
+            QImage both(2 * persistent.width(), persistent.height(), QImage::Format_RGB32);
+            QPainter(&both).drawImage(0, 0, persistent);
+            QPainter(&both).drawPixmap(persistent.width(), 0,
+                                       w.form.Picture1->grab(w.form.Picture1->contentsRect()));
+            QVERIFY2(sameAsGolden(both, QStringLiteral(ROTEKA_GOLDEN "/%1.png").arg(name)), name);
+            w.form.hide();
+            w.form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+            QCOMPARE(w.form.Picture1->screenImage(), w.form.Picture1->persistentImage());
+        }
     }
 
     // The window starts on the simulated port, takes the first report, the operator clicks east,

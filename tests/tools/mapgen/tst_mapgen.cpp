@@ -25,39 +25,36 @@ class TestMapgen : public QObject {
     Q_OBJECT
 
 private slots:
-    void placesAtTheirBearingAndDistance_data() {
+    void placesAtTheirBearingAndDistance() {
         // Station lat, lon; place lat, lon; its great-circle bearing (deg) and distance (km) on
         // a sphere of 6371 km; map range (km, 0: to the antipode); ring spacing (km).
-        QTest::addColumn<QList<double>>("g");
-        QTest::addColumn<QString>("legend");
         // clang-format off
-        QTest::newRow("London: New York") << QList<double>{51.51, -0.13, 40.71, -74.01, 288.33, 5570.4, 0, 5000} << "5000km/ring|R=20015km|51.51N 0.13W";
-        QTest::newRow("Tokyo: Sydney") << QList<double>{35.68, 139.77, -33.87, 151.21, 169.93, 7824.5, 0, 2500} << "2500km/ring|R=20015km|35.68N 139.77E";
-        QTest::newRow("Sydney: Santiago over the date line") << QList<double>{-33.87, 151.21, -33.45, -70.67, 145.28, 11346.4, 0, 4000} << "4000km/ring|R=20015km|33.87S 151.21E";
-        QTest::newRow("Tokyo: Rio de Janeiro near the rim") << QList<double>{35.68, 139.77, -22.91, -43.17, 12.10, 18567.0, 0, 10000} << "10000km/ring|R=20015km|35.68N 139.77E";
-        QTest::newRow("London: Madrid on a regional map") << QList<double>{51.51, -0.13, 40.42, -3.70, 193.93, 1263.2, 2000, 500} << "500km/ring|R=2000km|51.51N 0.13W";
-        // clang-format on
-    }
-    void placesAtTheirBearingAndDistance() {
-        QFETCH(QList<double>, g);
-        QFETCH(QString, legend);
-        const double range = g[6] > 0 ? g[6] : 20015.1; // the antipode, 20015 km away
-        const MapOptions options{{g[0], g[1]}, g[6] > 0 ? g[6] : kAntipodeDistanceKm, g[7]};
-        const double unit = range / 80000; // a box of 4 x 4 units round the place
-        const auto island = land(g[3] - 2 * unit, g[2] - 2 * unit, unit,
-                                 R"({"type":"MultiPolygon","arcs":[[[0,-2]]]})");
-        const QImage map = MapRenderer::render(island, options),
-                     bare = MapRenderer::render({}, options);
-        double x = 0, y = 0, n = 0;
-        for (int i = 0; i < 200 * 200; ++i) // the island: where the map differs from a bare one
-            if (map.pixel(i % 200, i / 200) != bare.pixel(i % 200, i / 200))
-                x += i % 200, y += i / 200, ++n;
-        const QPointF place = pixelAt(g[4], g[5] / range * 97);
-        QVERIFY(n > 0 && std::hypot(x / n - place.x(), y / n - place.y()) < 1.0);
-        for (double step = g[7] / range * 97, r = step; r < 96; r += step) // the range rings
-            QVERIFY(bare.pixel(pixelAt(15, r).toPoint()) == MapRenderer::kRing ||
-                    bare.pixel(pixelAt(15, r + 0.5).toPoint()) == MapRenderer::kRing);
-        QCOMPARE(MapRenderer::legendLines(options).join('|'), legend);
+        for (const auto& [name, g, legend] : std::initializer_list<std::tuple<const char*, QList<double>, QString>>{
+                 {"London: New York", QList<double>{51.51, -0.13, 40.71, -74.01, 288.33, 5570.4, 0, 5000}, "5000km/ring|R=20015km|51.51N 0.13W"},
+                 {"Tokyo: Sydney", QList<double>{35.68, 139.77, -33.87, 151.21, 169.93, 7824.5, 0, 2500}, "2500km/ring|R=20015km|35.68N 139.77E"},
+                 {"Sydney: Santiago over the date line", QList<double>{-33.87, 151.21, -33.45, -70.67, 145.28, 11346.4, 0, 4000}, "4000km/ring|R=20015km|33.87S 151.21E"},
+                 {"Tokyo: Rio de Janeiro near the rim", QList<double>{35.68, 139.77, -22.91, -43.17, 12.10, 18567.0, 0, 10000}, "10000km/ring|R=20015km|35.68N 139.77E"},
+                 {"London: Madrid on a regional map", QList<double>{51.51, -0.13, 40.42, -3.70, 193.93, 1263.2, 2000, 500}, "500km/ring|R=2000km|51.51N 0.13W"},
+}) {
+            // clang-format on
+            const double range = g[6] > 0 ? g[6] : 20015.1; // the antipode, 20015 km away
+            const MapOptions options{{g[0], g[1]}, g[6] > 0 ? g[6] : kAntipodeDistanceKm, g[7]};
+            const double unit = range / 80000; // a box of 4 x 4 units round the place
+            const auto island = land(g[3] - 2 * unit, g[2] - 2 * unit, unit,
+                                     R"({"type":"MultiPolygon","arcs":[[[0,-2]]]})");
+            const QImage map = MapRenderer::render(island, options),
+                         bare = MapRenderer::render({}, options);
+            double x = 0, y = 0, n = 0;
+            for (int i = 0; i < 200 * 200; ++i) // the island: where the map differs from a bare one
+                if (map.pixel(i % 200, i / 200) != bare.pixel(i % 200, i / 200))
+                    x += i % 200, y += i / 200, ++n;
+            const QPointF place = pixelAt(g[4], g[5] / range * 97);
+            QVERIFY(n > 0 && std::hypot(x / n - place.x(), y / n - place.y()) < 1.0);
+            for (double step = g[7] / range * 97, r = step; r < 96; r += step) // the range rings
+                QVERIFY(bare.pixel(pixelAt(15, r).toPoint()) == MapRenderer::kRing ||
+                        bare.pixel(pixelAt(15, r + 0.5).toPoint()) == MapRenderer::kRing);
+            QCOMPARE(MapRenderer::legendLines(options).join('|'), legend);
+        }
     }
 
     void strayCoastNotDrawn_data() {

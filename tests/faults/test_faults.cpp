@@ -56,8 +56,8 @@ qint64 residentBytes() {
 class FaultsTest : public QObject {
     Q_OBJECT
 private slots:
-    // A million replies with noise between them through the receive handler, then 20,000 over a
-    // pseudo-terminal: every one is shown, in order, and resident memory stays flat.
+    // A million replies with noise between them through the receive handler: every one is shown,
+    // in order, and resident memory stays flat.
     void noisySoak() {
         constexpr long long WarmUp = 50000, Replies = 1000000;
         FakeStation w;
@@ -78,17 +78,6 @@ private slots:
         QVERIFY2(growth < 2 * 1024 * 1024,
                  qPrintable(QStringLiteral("grew by %1 KiB").arg(growth / 1024)));
         QVERIFY(w.form.ReceiveBuffer.size() < 6);
-        PtyStation station(18, "18,115200,N,8,1:0\r\n");
-        ReplyCheck onLine(station.form->Label4);
-        for (long long i = 0; i < 20000;) {
-            QByteArray chunk;
-            while (chunk.size() < 2000 && i < 20000)
-                chunk += noisyReply(random, i++);
-            station.controller->write(chunk);
-            QVERIFY2(waitFor([&] { return onLine.shown == i; }),
-                     qPrintable(QStringLiteral("%1 of %2").arg(onLine.shown).arg(i)));
-        }
-        QCOMPARE(onLine.wrong, 0);
     }
 
     // The map box keeps shapes as the pixels they cover and a clear puts back only what drawing

@@ -81,22 +81,6 @@ private slots:
         half.platform.serial.feed("45\r\n");
         QCOMPARE(state(half.form), "Port = True|切断|000|000|初期化中|");
     }
-
-    // Another event reads nothing, but runs the initialisation step on what is shown.
-    void otherEvents() {
-        FakeStation w;
-        w.platform.serial.setRThreshold(0);
-        w.platform.serial.feed("AZ=045");
-        w.platform.serial.raiseEvent(3);
-        QCOMPARE(state(w.form) + QString::number(w.platform.serial.inBufferCount()),
-                 "Port = True|切断|000||初期化中|6");
-        w.form.Label4->setCaption("77");
-        w.platform.serial.raiseEvent(3);
-        QCOMPARE(state(w.form), "Port = True|切断|77|77|設定角度 ＝|");
-        w.platform.serial.raiseEvent(SerialPort::ReceiveEvent);
-        QCOMPARE(state(w.form) + QString::number(w.platform.serial.inBufferCount()),
-                 "Port = True|切断|45|77|設定角度 ＝|0");
-    }
 };
 
 QTEST_MAIN(FeedbackTest)

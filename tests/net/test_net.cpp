@@ -208,9 +208,7 @@ private slots:
         for (const auto& [arguments, status, output] : std::initializer_list<std::tuple<QStringList, int, const char*>>{
                  {{"--help"}, 0, "--listen <[HOST:]PORT>"}, {{"--version"}, 0, "roteka " ROTEKA_VERSION "\n"},
                  {{"--bogus"}, 2, "roteka: Unknown option 'bogus'."}, {{"--listen"}, 2, "Missing value after '--listen'."},
-                 {{"--listen", "0"}, 2, "not '0'"}, {{"--listen", "[::1:4533"}, 2, "not '[::1:4533'"},
-                 {{"--listen", "::1:4533"}, 2, "not '::1:4533'"}, {{"--listen", "host:"}, 2, "not 'host:'"},
-                 {{"--listen", ":4533"}, 2, "not ':4533'"}, {{"--listen", "4533x"}, 2, "not '4533x'"}, {{"map.png"}, 2, "unexpected argument 'map.png'"}}) {
+                 {{"--listen", "0"}, 2, "--listen needs [HOST:]PORT with a port from 1 to 65535, not '0'"}, {{"map.png"}, 2, "unexpected argument 'map.png'"}}) {
             // clang-format on
             QProcess roteka;
             roteka.start(ROTEKA_PATH, arguments);
@@ -223,7 +221,7 @@ private slots:
         // clang-format off
         for (const auto& [text, address] : std::initializer_list<std::pair<const char*, const char*>>{
                  {"4533", "127.0.0.1 4533"}, {"0.0.0.0:1", "0.0.0.0 1"}, {"[::1]:65535", "::1 65535"}, {"localhost:80", "localhost 80"},
-                 {"65536", ""}, {"+1", ""}, {"[]:1", ""}}) {
+                 {"65536", ""}, {"+1", ""}, {"[]:1", ""}, {"[::1:4533", ""}, {"::1:4533", ""}, {"host:", ""}, {":4533", ""}, {"4533x", ""}}) {
             const auto a = parseListenAddress(text);
             QCOMPARE(a ? a->host + ' ' + QString::number(a->port) : "", address);
         }

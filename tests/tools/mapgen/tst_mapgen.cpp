@@ -57,27 +57,6 @@ private slots:
         }
     }
 
-    void strayCoastNotDrawn_data() {
-        QTest::addColumn<QList<double>>("g"); // station lat, lon, range (km); land box origin, unit
-        QTest::addColumn<QString>("rings");   // arc references
-        QTest::addColumn<QRect>("bare");      // where the map must stay as without the land
-        // clang-format off
-        QTest::newRow("line through the antipode, not across the map") << QList<double>{0, -168, kAntipodeDistanceKm, 10, -2, 1} << "[[0]]" << QRect(35, 35, 130, 130);
-        QTest::newRow("date line seam of the data") << QList<double>{61, -179, 500, -180, 60, 0.5} << "[[0,-2]]" << QRect(88, 84, 4, 33);
-        QTest::newRow("beyond a regional map's range") << QList<double>{51.51, -0.13, 800, 9, 45.3, 0.1} << "[[0,-2]]" << QRect(0, 0, 200, 200);
-        // clang-format on
-    }
-    void strayCoastNotDrawn() {
-        QFETCH(QList<double>, g);
-        QFETCH(QString, rings);
-        QFETCH(QRect, bare);
-        const MapOptions options{{g[0], g[1]}, g[2], g[2] / 4};
-        const auto coast = land(g[3], g[4], g[5], R"({"type":"Polygon","arcs":)" + rings + "}");
-        QCOMPARE(coast.size(), 1u);
-        QCOMPARE(MapRenderer::render(coast, options).copy(bare),
-                 MapRenderer::render({}, options).copy(bare));
-    }
-
     void runsLikeAnOperator_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");

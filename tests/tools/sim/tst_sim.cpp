@@ -125,23 +125,6 @@ private slots:
         QVERIFY(sim.readAllStandardError().isEmpty() && !fs::exists(fs::symlink_status(link)));
     }
 
-    void servesADeviceWithNoiseAndSplitReplies() {
-        Line line{::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)}; // its slave: the device
-        QVERIFY(::grantpt(line.fd) == 0 && ::unlockpt(line.fd) == 0);
-        const QByteArray tty = ::ptsname(line.fd);
-        Sim sim("--device " + tty + " --garbage --split --seed 7 --start 360 --idle-interval 20");
-        QCOMPARE(sim.line(), "DEVICE " + tty);
-        line.read("AZ=360\r\n", 20);
-        // Whole reports, noise between them, no other well-formed report (the last may be cut).
-        const QString got = QString::fromLatin1(line.got);
-        const qsizetype whole = got.count("AZ=360\r\n");
-        QVERIFY(whole >= 20 && got.size() > 8 * whole && got.count("AZ=360") <= whole + 1 &&
-                !QRegularExpression("AZ=(?!360)[0-9]{3}").match(got).hasMatch());
-        ::close(std::exchange(line.fd, -1)); // the device goes away
-        QVERIFY(sim.waitForFinished() && sim.exitCode() == 1);
-        QVERIFY(sim.readAllStandardError().contains("lost the serial device"));
-    }
-
     void rejectsBadInvocations() {
         QFile(temp_.filePath("COM5")).open(QIODevice::WriteOnly);
         const QString aliasDir = " --alias-dir " + temp_.path(); // where COM5 is a file

@@ -70,10 +70,9 @@ private slots:
         QCOMPARE(aliases.size(), 2);
         QCOMPARE(aliases[1].target, QFileInfo(first.slavePath()).canonicalFilePath());
         const QString names = QtDeviceCatalogue().serialDeviceNames().join('|');
-        QVERIFY2(names.endsWith(QStringLiteral("%1 (COM7)|%2 (COM41)")
-                                    .arg(QFileInfo(second.slavePath()).fileName(),
-                                         QFileInfo(first.slavePath()).fileName())),
-                 qPrintable(names));
+        const QString listed = QFileInfo(second.slavePath()).fileName() + " (COM7)|" +
+                               QFileInfo(first.slavePath()).fileName();
+        QVERIFY2(names.endsWith(listed + " (COM41)"), qPrintable(names));
         QtSerialPort port;
         port.setCommPort(9);
         QVERIFY_THROWS_EXCEPTION(RunTimeError, port.setPortOpen(true));
@@ -92,16 +91,10 @@ private slots:
                  {"19200,m,6,1", "19200 5 6 1"}, {" 115200 , S , 8 , 1 ", "115200 4 8 1"}, {"", ""}, {"9600,N,8", ""},
                  {"9600,N,8,1,1", ""}, {"9600,X,8,1", ""}, {"9600,N,9,1", ""}, {"9600,N,4,1", ""}, {"9600,N,8,3", ""},
                  {"fast,N,8,1", ""}, {"0,N,8,1", ""}, {"-9600,N,8,1", ""}, {"+9600,N,8,1", ""}, {"99999999999,N,8,1", ""}}) {
-            // clang-format on
             const auto s = parseLineSettings(text);
-            const QString got = s ? QStringLiteral("%1 %2 %3 %4")
-                                        .arg(s->baudRate)
-                                        .arg(s->parity)
-                                        .arg(s->dataBits)
-                                        .arg(s->stopBits)
-                                  : "";
-            QVERIFY2(got == parsed, text);
+            QVERIFY2((s ? QStringLiteral("%1 %2 %3 %4").arg(s->baudRate).arg(s->parity).arg(s->dataBits).arg(s->stopBits) : "") == parsed, text);
         }
+        // clang-format on
     }
 
     // Empty names are left out; the drop-down shows its prompt, none of its items chosen; picking

@@ -10,7 +10,7 @@
 
 namespace roteka::bench {
 
-using test::RawPty;
+using RawPty = test::PtyPeer;
 
 struct Options {
     long long replies = 200000;  // receive throughput: replies per round

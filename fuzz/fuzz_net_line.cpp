@@ -10,14 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-[[noreturn]] void fail(const char* what, const QString& line) {
+[[noreturn]] static void fail(const char* what, const QString& line) {
     std::fprintf(stderr, "net line: %s: \"%s\"\n", what, qPrintable(line));
     std::abort();
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString line = QString::fromLatin1(reinterpret_cast<const char*>(data), qsizetype(size));

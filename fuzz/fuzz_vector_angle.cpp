@@ -14,20 +14,15 @@
 #include <cstring>
 #include <numbers>
 
-namespace {
-
-[[noreturn]] void fail(const char* what, double x, double y, double got) {
+[[noreturn]] static void fail(const char* what, double x, double y, double got) {
     std::fprintf(stderr, "VectorAngle(%a, %a) = %a (%.17g): %s\n", x, y, got, got, what);
     std::abort();
 }
 
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size != 2 * sizeof(double))
         return 0;
-    double x = 0;
-    double y = 0;
+    double x = 0, y = 0;
     std::memcpy(&x, data, sizeof x);
     std::memcpy(&y, data + sizeof x, sizeof y);
 

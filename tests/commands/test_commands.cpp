@@ -6,8 +6,6 @@
 #include "commands/CommandRules.h"
 #include "commands/Numbers.h"
 
-#include <limits>
-
 using namespace roteka;
 using namespace roteka::test;
 
@@ -59,8 +57,6 @@ private slots:
     // The target of a map click: the bearing rounded, the offset added, rounded again, and 360
     // added once when negative; none beyond 16 bits.
     void mapTargets() {
-        const double NaN = std::numeric_limits<double>::quiet_NaN(),
-                     Inf = std::numeric_limits<double>::infinity();
         // clang-format off
         for (const auto& [bearing, offset, target] : std::initializer_list<std::tuple<double, const char*, const char*>>{
                  {90, "0", "90"}, {2.5, "0", "2"}, {3.5, "0", "4"}, {359.5, "0", "360"}, {45, "", "45"}, {45, "abc", "45"},
@@ -68,7 +64,7 @@ private slots:
                  {0.5, "0.5", "0"}, {350, "20", "370"}, {5, "-10", "355"}, {0, "-0.5", "0"}, {0, "-390", "-30"},
                  {-90, "-300", "-30"}, {0, "-1000", "-640"}, {0, "32767", "32767"}, {0, "-32768", "-32408"},
                  {0, "32766.5", "32766"}, {1, "32767", "none"}, {0, "32767.5", "none"}, {0, "-32769", "none"},
-                 {NaN, "0", "none"}, {Inf, "0", "none"}})
+                 {qQNaN(), "0", "none"}, {qInf(), "0", "none"}})
             QVERIFY2(text(mapTarget(bearing, QString(offset))) == target, qPrintable(QStringLiteral("%1 %2").arg(bearing).arg(offset)));
         // clang-format on
     }

@@ -90,14 +90,10 @@ private slots:
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 200; ++x)
                 picture.setPixel(x, y, qRgb(x, y, (x * y) & 0xFF));
-        const QList<QColor> colours{QColor(0, 192, 0),
-                                    QColor(255, 192, 128),
-                                    QColor(0, 0, 255),
-                                    Qt::black,
-                                    Qt::white,
-                                    QColor(255, 0, 0, 128),
-                                    QColor::fromRgbF(0.3f, 0.61f, 0.77f),
-                                    QColor::fromHsv(200, 255, 255)};
+        // clang-format off
+        const QList<QColor> colours{QColor(0, 192, 0), QColor(255, 192, 128), QColor(0, 0, 255), Qt::black, Qt::white,
+                                    QColor(255, 0, 0, 128), QColor::fromRgbF(0.3f, 0.61f, 0.77f), QColor::fromHsv(200, 255, 255)};
+        // clang-format on
         for (const unsigned seed : {1u, 2u, 3u}) {
             PictureBox box;
             box.resize(204, 204);

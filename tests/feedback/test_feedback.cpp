@@ -11,16 +11,14 @@ using namespace roteka::test;
 namespace {
 
 // The stream fed one character a read, a scan step each: "position:azimuth" of every reply
-// taken, then "/" and what is left in the buffer; the longest the buffer grew.
-QString scan(const QString& stream, qsizetype* longest = nullptr) {
+// taken, then "/" and what is left in the buffer.
+QString scan(const QString& stream) {
     QString buffer;
     QStringList taken;
     for (qsizetype i = 0; i < stream.size(); ++i) {
         buffer += stream[i];
         if (const auto azimuth = scanStep(buffer))
             taken.append(QStringLiteral("%1:%2").arg(i).arg(*azimuth));
-        if (longest)
-            *longest = qMax(*longest, buffer.size());
     }
     return taken.join(' ') + '/' + buffer;
 }

@@ -8,19 +8,12 @@
 #include <QPainter>
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 using namespace roteka;
 using namespace roteka::test;
 
-namespace {
-
 constexpr double pi = std::numbers::pi;
-constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double Inf = std::numeric_limits<double>::infinity();
-
-} // namespace
 
 class MapTest : public QObject {
     Q_OBJECT
@@ -31,11 +24,11 @@ private slots:
         for (const auto& [x, y, angle] : std::initializer_list<std::tuple<double, double, double>>{
                  {0, 0, 0}, {-0.0, -0.0, 0}, {5, 0, 0}, {0, 5, pi / 2}, {-5, 0, pi}, {0, -5, 3 * pi / 2}, {1, 1, pi / 4},
                  {-1, 1, 3 * pi / 4}, {-1, -1, 5 * pi / 4}, {1, -1, 7 * pi / 4}, {1, std::sqrt(3.0), pi / 3},
-                 {std::sqrt(3.0), -1, 11 * pi / 6}, {1e-300, 1e300, pi / 2}, {Inf, 3, 0}, {1, -1e-300, 0}, {Inf, -2, 0},
-                 {NaN, 1, 0}, {-1, NaN, 0}, {NaN, NaN, 0}, {0, NaN, 0}})
+                 {std::sqrt(3.0), -1, 11 * pi / 6}, {1e-300, 1e300, pi / 2}, {qInf(), 3, 0}, {1, -1e-300, 0}, {qInf(), -2, 0},
+                 {qQNaN(), 1, 0}, {-1, qQNaN(), 0}, {qQNaN(), qQNaN(), 0}, {0, qQNaN(), 0}})
             QVERIFY2(std::fabs(Module1::VectorAngle(x, y) - angle) < 1e-12, qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
         // clang-format on
-        QVERIFY_THROWS_EXCEPTION(RunTimeError, Module1::VectorAngle(Inf, -Inf));
+        QVERIFY_THROWS_EXCEPTION(RunTimeError, Module1::VectorAngle(qInf(), -qInf()));
     }
 
     // Whether an offset asks for the aim pointer: not for one that is zero.
@@ -86,12 +79,9 @@ private slots:
             const QString got = w.form.Label5->text() + ' ' + w.platform.serial.written + ' ' +
                                 w.form.Label1->text() + '|' + w.form.Command6->text() + '|' +
                                 w.form.ReceiveBuffer;
+            const QString row = QStringLiteral("(%1, %2) ").arg(point.x()).arg(point.y());
             QVERIFY2(got == QString(angle) + ' ' + bytes + ' ' + after,
-                     qPrintable(QStringLiteral("(%1, %2) %3: %4")
-                                    .arg(point.x())
-                                    .arg(point.y())
-                                    .arg(offset, got)
-                                    .replace("\r\n", "\\r\\n")));
+                     qPrintable(row + offset + ": " + got));
         }
     }
 

@@ -181,19 +181,19 @@ private slots:
         FakeStation w;
         QVERIFY(!listenFor(w.form, {"127.0.0.1", taken.serverPort()}, w.platform.messages));
         QVERIFY(!listenFor(w.form, {"192.0.2.1", 4533}, w.platform.messages));
+        const auto said = [](const char* address, int port, const char* reason) {
+            return QStringLiteral(
+                       "ネットワークからの制御を開始できませんでした。\r\n\r\nアドレス：%1　"
+                       "ポート：%2\r\n理由：%3\r\n\r\nネットワークからの制御なしで動作を続けます。")
+                .arg(address, QString::number(port), QString::fromUtf8(reason));
+        };
         QCOMPARE(
-            w.platform.messages.shown.join("\n")
-                .split("ネットワークからの制御を開始できませんでした。\r\n\r\nアドレス：")
-                .mid(1),
+            w.platform.messages.shown,
             QStringList(
-                {QStringLiteral(
-                     "127.0.0.1　ポート：%1\r\n理由：ほかのプログラムが使用中です。（The bound "
-                     "address is already in use）"
-                     "\r\n\r\nネットワークからの制御なしで動作を続けます。\n")
-                     .arg(taken.serverPort()),
-                 "192.0.2.1　ポート：4533\r\n理由：このパソコンのアドレスではありません。（The "
-                 "address is not available）"
-                 "\r\n\r\nネットワークからの制御なしで動作を続けます。"}));
+                {said("127.0.0.1", taken.serverPort(),
+                      "ほかのプログラムが使用中です。（The bound address is already in use）"),
+                 said("192.0.2.1", 4533,
+                      "このパソコンのアドレスではありません。（The address is not available）")}));
         w.form.Command1->click();
         QCOMPARE(w.platform.serial.written, "L\r\n");
     }

@@ -97,16 +97,17 @@ private slots:
         // clang-format on
     }
 
-    // Empty names are left out; the drop-down shows its prompt, none of its items chosen; picking
-    // one writes its number (what stands between the first "COM" and ")") into the port number
-    // box, changing nothing else until it is registered; a failing listing shows and says nothing.
+    // Empty names are left out; the drop-down, editable once its page is shown, shows its prompt,
+    // none of its items chosen; picking one writes its number (what stands between the first
+    // "COM" and ")") into the port number box, changing nothing else until it is registered; a
+    // failing listing shows and says nothing.
     void listAndPick() {
         ListedStation station;
         Form1& form = station.form;
         QCOMPARE(form.Combo1->count(), 3);
         form.SSTab1->setCurrentIndex(1);
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(QTest::qWaitForWindowExposed(&form) && form.Combo1->isEditable());
         QCOMPARE(form.Combo1->currentText() + QString::number(form.Combo1->currentIndex()),
                  "コムポート選択-1");
         for (const auto& [index, number] : std::initializer_list<std::pair<int, const char*>>{

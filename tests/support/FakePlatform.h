@@ -88,12 +88,10 @@ public:
     // Raises the receive event when the threshold is met.
     void feed(const QByteArray& bytes) {
         incoming_ += bytes;
-        if (receiveThresholdMet(incoming_.size()))
-            raiseEvent(ReceiveEvent);
-    }
-    void raiseEvent(int commEvent) {
-        commEvent_ = commEvent;
-        emit onComm();
+        if (receiveThresholdMet(incoming_.size())) {
+            commEvent_ = ReceiveEvent;
+            emit onComm();
+        }
     }
     QByteArray written;
     QList<int> openablePorts{3};

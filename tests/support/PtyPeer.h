@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
 #include <cstddef>
+#include <sys/resource.h>
 
 namespace roteka::test {
 
@@ -62,7 +64,6 @@ private:
     QString slavePath_;
     QString aliasPath_;
 };
-using RawPty = PtyPeer;
 
 // Runs the Qt event loop until the condition holds or the time is up; returns the condition.
 template <class Condition> bool waitFor(Condition&& condition, int timeoutMilliseconds = 5000) {
@@ -75,13 +76,6 @@ template <class Condition> bool waitFor(Condition&& condition, int timeoutMillis
     }
     return true;
 }
-
-} // namespace roteka::test
-
-#include <csignal>
-#include <sys/resource.h>
-
-namespace roteka::test {
 
 // Responsibilities: while it lives, files cannot grow beyond a few bytes (standing in for a
 // full disk; it stops root too), and a write past that fails instead of killing the process.

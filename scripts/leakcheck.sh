@@ -13,7 +13,7 @@ tests=(test_app test_feedback test_faults test_net)
 
 scripts/deps.sh
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DROTEKA_SANITIZE=ON
-cmake --build "$dir" -j"$(nproc)" --target "${tests[@]}" roteka-faults-instance roteka-sim roteka
+cmake --build "$dir" -j"$(nproc)" --target "${tests[@]}" roteka-sim roteka
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

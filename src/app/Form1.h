@@ -126,7 +126,7 @@ private:
     bool PortIsOpen() const;
     void SendLine(const QString& text);
     void ReportPortClosed(bool resetConnectCaption);
-    void SendGoTo();
+    bool SendGoTo();
     Outcome TurnToBearing(double bearing);
     void ToggleSwitch(QPushButton* button);
 

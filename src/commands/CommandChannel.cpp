@@ -33,9 +33,12 @@ void Form1::ReportPortClosed(bool resetConnectCaption) {
         Command6->setText(QStringLiteral("接続"));
 }
 
-void Form1::SendGoTo() {
-    if (const auto line = goToLine(Label5->text()))
+// Whether there was a go-to command to send: an angle of more than three characters has none.
+bool Form1::SendGoTo() {
+    const auto line = goToLine(Label5->text());
+    if (line)
         SendLine(*line);
+    return line.has_value();
 }
 
 } // namespace roteka

@@ -29,9 +29,10 @@ RemoteRotator::Outcome Form1::TurnToBearing(double bearing) {
         ReportPortClosed(true);
         return IoError;
     }
-    if (!goToLine(Label5->text()))
-        return Refused;
-    return ignoreErrors([this] { SendGoTo(); }) && PortIsOpen() ? Done : IoError;
+    bool sent = false;
+    if (!ignoreErrors([&] { sent = SendGoTo(); }) || !PortIsOpen())
+        return IoError;
+    return sent ? Done : Refused;
 }
 
 } // namespace roteka

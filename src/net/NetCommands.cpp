@@ -151,15 +151,16 @@ QByteArray netReply(const NetCommand& command, int code,
                                               : QLatin1Char(' ') + command.arguments.join(u' ')))
                     .toUtf8() +
                 end;
-    for (const auto& [label, value] : values) {
-        if (code != NetOk)
-            break;
-        reply +=
-            (command.separator && !label.isEmpty() ? label + QStringLiteral(": ") + value : value)
-                .toUtf8() +
-            end;
+    const bool withValues = code == NetOk && !values.isEmpty();
+    if (withValues) {
+        for (const auto& [label, value] : values) {
+            const QString record = command.separator && !label.isEmpty()
+                                       ? label + QStringLiteral(": ") + value
+                                       : value;
+            reply += record.toUtf8() + end;
+        }
     }
-    if (command.separator || code != NetOk || values.isEmpty())
+    if (command.separator || !withValues)
         reply += "RPRT " + QByteArray::number(code) + '\n';
     return reply;
 }

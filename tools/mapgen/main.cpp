@@ -1,6 +1,7 @@
 #include "mapgen/icon.h"
 #include "mapgen/maprenderer.h"
 #include "mapgen/topojson.h"
+#include "ui/StationMap.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTextStream>
 
 #include <cmath>
@@ -17,6 +17,7 @@
 #include <optional>
 
 using namespace roteka::mapgen;
+using roteka::userMapPath;
 
 namespace {
 
@@ -72,12 +73,6 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
         return;
     }
     defaultHandler(type, context, message);
-}
-
-// Where ROTEKA looks for the operator's own station map.
-QString userMapPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/map.png");
 }
 
 bool writePng(const QImage& image, const QString& path, QString* error) {

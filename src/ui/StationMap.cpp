@@ -11,12 +11,6 @@ namespace {
 
 constexpr QSize MapSize(200, 200);
 
-QString sizeReason(const QSize& size) {
-    return QStringLiteral("it is %1 x %2 pixels, not 200 x 200")
-        .arg(size.width())
-        .arg(size.height());
-}
-
 } // namespace
 
 QImage stationMap(const QString& userFile) {
@@ -26,12 +20,12 @@ QImage stationMap(const QString& userFile) {
     QImageReader reader(userFile);
     QImage map;
     QString reason;
-    if (reader.size().isValid() && reader.size() != MapSize)
-        reason = sizeReason(reader.size());
-    else if (!reader.read(&map))
+    if (!reader.read(&map))
         reason = reader.errorString();
     else if (map.size() != MapSize)
-        reason = sizeReason(map.size());
+        reason = QStringLiteral("it is %1 x %2 pixels, not 200 x 200")
+                     .arg(map.width())
+                     .arg(map.height());
     if (reason.isEmpty())
         return map;
     std::fprintf(stderr, "roteka: %s is not shown: %s\n", qPrintable(userFile), qPrintable(reason));

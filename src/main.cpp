@@ -1,4 +1,4 @@
-#include "app/QtPlatform.h"
+#include "app/Program.h"
 
 #include <QApplication>
 
@@ -13,8 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("roteka"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.roteka.Roteka"));
-    roteka::QtPlatform platform;
-    roteka::Form1 form(platform.services());
-    platform.start(form, std::get<roteka::Options>(options));
+    roteka::Program program;
+    program.start(std::get<roteka::Options>(options));
     return QApplication::exec();
 }

@@ -1,5 +1,8 @@
 #include "net/RotatorServer.h"
 
+#include "control/RotatorControl.h"
+#include "platform/MessageBoxes.h"
+
 #include <QHostInfo>
 #include <QTcpSocket>
 
@@ -15,7 +18,7 @@ QString twoDecimals(double value) {
 
 } // namespace
 
-RotatorServer::RotatorServer(RemoteRotator& rotator, QObject* parent)
+RotatorServer::RotatorServer(RotatorControl& rotator, QObject* parent)
     : QObject(parent), rotator_(rotator) {
     connect(&server_, &QTcpServer::newConnection, this, &RotatorServer::accept);
 }
@@ -61,27 +64,33 @@ void RotatorServer::read(QTcpSocket* client) {
 }
 
 QByteArray RotatorServer::answer(const NetCommand& command) {
-    const auto done = [&](RemoteRotator::Outcome outcome) {
-        return netReply(command, outcome == RemoteRotator::Done      ? NetOk
-                                 : outcome == RemoteRotator::Refused ? NetInvalid
-                                                                     : NetIoError);
+    const auto done = [&](RotatorControl::Outcome outcome) {
+        return netReply(command, outcome == RotatorControl::Done      ? NetOk
+                                 : outcome == RotatorControl::Refused ? NetInvalid
+                                                                      : NetIoError);
+    };
+    // Stop and the free turns are the window's buttons, which tell nothing but the port's state.
+    const auto pressed = [&](void (RotatorControl::*button)()) {
+        (rotator_.*button)();
+        return done(rotator_.portIsOpen() ? RotatorControl::Done : RotatorControl::PortClosed);
     };
     switch (command.kind) {
     case NetCommand::GetPos:
-        if (const auto azimuth = rotator_.azimuth())
+        if (const auto azimuth = rotator_.azimuthLessOffset())
             return netReply(command, NetOk,
                             {{"Azimuth", twoDecimals(*azimuth)}, {"Elevation", twoDecimals(0)}});
         return netReply(command, NetIoError);
     case NetCommand::SetPos:
         if (const auto position = netPosition(command.arguments))
-            return done(rotator_.turnTo(position->first));
+            return done(rotator_.turnToBearing(position->first));
         return netReply(command, NetInvalid);
     case NetCommand::Stop:
-        return done(rotator_.stop());
+        return pressed(&RotatorControl::stop);
     case NetCommand::Move:
         if (const auto direction = netDirection(command.arguments))
-            return *direction ? done(rotator_.turn(*direction > 0))
-                              : netReply(command, NetUnavailable);
+            return *direction > 0   ? pressed(&RotatorControl::turnRight)
+                   : *direction < 0 ? pressed(&RotatorControl::turnLeft)
+                                    : netReply(command, NetUnavailable);
         return netReply(command, NetInvalid);
     case NetCommand::GetInfo:
         return netReply(command, NetOk, {{"Info", QStringLiteral("ROTEKA " ROTEKA_VERSION)}});
@@ -105,15 +114,15 @@ QByteArray RotatorServer::answer(const NetCommand& command) {
     }
 }
 
-std::unique_ptr<RotatorServer> listenFor(RemoteRotator& rotator, const ListenAddress& address,
-                                         MessageBoxes& messages) {
-    QHostAddress host(address.host);
+std::unique_ptr<RotatorServer> listenFor(RotatorControl& rotator, const QString& hostName,
+                                         quint16 port, MessageBoxes& messages) {
+    QHostAddress host(hostName);
     if (host.isNull()) {
-        const QList<QHostAddress> found = QHostInfo::fromName(address.host).addresses();
+        const QList<QHostAddress> found = QHostInfo::fromName(hostName).addresses();
         host = found.value(0);
     }
     auto server = std::make_unique<RotatorServer>(rotator);
-    if (!host.isNull() && server->listen(host, address.port))
+    if (!host.isNull() && server->listen(host, port))
         return server;
     // The common reasons in the window's language, with the system's words after them.
     QString reason = QStringLiteral("ホスト名が見つかりません。");
@@ -131,7 +140,7 @@ std::unique_ptr<RotatorServer> listenFor(RemoteRotator& rotator, const ListenAdd
     messages.show(messageLines({
         QStringLiteral("ネットワークからの制御を開始できませんでした。"),
         QString(),
-        QStringLiteral("アドレス：%1　ポート：%2").arg(address.host).arg(address.port),
+        QStringLiteral("アドレス：%1　ポート：%2").arg(hostName).arg(port),
         QStringLiteral("理由：%1").arg(reason),
         QString(),
         QStringLiteral("ネットワークからの制御なしで動作を続けます。"),

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "app/MessageBoxes.h"
-#include "app/Options.h"
-#include "net/NetCommands.h"
-#include "net/RemoteRotator.h"
+#include "rules/NetCommands.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -13,18 +10,24 @@
 class QTcpSocket;
 
 namespace roteka {
+class MessageBoxes;
+class RotatorControl;
+} // namespace roteka
+
+namespace roteka {
 
 // Responsibilities: serves the rotator network protocol on a TCP address, in the window's
 // thread: accepts clients (up to MaxClients at once), reads their lines (a line over MaxLine
-// bytes is refused and skipped), answers each command through the RemoteRotator in one write a
-// line, and drops a client that lets more than MaxPending bytes of replies pile up unread.
+// bytes is refused and skipped), carries out each command on the rotator control as the
+// window's own control would, answers a line's commands in one write, and drops a client that lets
+// more than MaxPending bytes of replies pile up unread.
 class RotatorServer : public QObject {
 public:
     static constexpr int MaxClients = 64;
     static constexpr qint64 MaxLine = 1024;
     static constexpr qint64 MaxPending = 64 * 1024;
 
-    explicit RotatorServer(RemoteRotator& rotator, QObject* parent = nullptr);
+    explicit RotatorServer(RotatorControl& rotator, QObject* parent = nullptr);
     bool listen(const QHostAddress& address, quint16 port) { return server_.listen(address, port); }
     QString errorString() const { return server_.errorString(); }
     QAbstractSocket::SocketError serverError() const { return server_.serverError(); }
@@ -35,13 +38,13 @@ private:
     void read(QTcpSocket* client);
     QByteArray answer(const NetCommand& command);
 
-    RemoteRotator& rotator_;
+    RotatorControl& rotator_;
     QTcpServer server_;
 };
 
-// A server for the rotator on the address (a host name is looked up); when it cannot listen,
-// a message naming the address and the reason, and none.
-std::unique_ptr<RotatorServer> listenFor(RemoteRotator& rotator, const ListenAddress& address,
+// A server for the rotator on the host (an address, or a name to look up) and port; when it
+// cannot listen, a message naming the address and the reason, and none.
+std::unique_ptr<RotatorServer> listenFor(RotatorControl& rotator, const QString& host, quint16 port,
                                          MessageBoxes& messages);
 
 } // namespace roteka

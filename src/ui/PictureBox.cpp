@@ -26,7 +26,7 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
     persistent_ = base_;
 }
 
-QColor PictureBox::defaultForeColor() const {
+QColor PictureBox::defaultPenColor() const {
     return palette().color(QPalette::ButtonText);
 }
 
@@ -78,7 +78,7 @@ void PictureBox::restorePicture() {
     drawnRuns_.swap(runs);
 }
 
-void PictureBox::cls() {
+void PictureBox::clearDrawing() {
     const QRect changed = paintedArea_ | drawnBounds_;
     restorePicture();
     if (screenOnly_)
@@ -128,7 +128,7 @@ template <class Draw>
 void PictureBox::draw(const Shape& shape, const QRectF& bounds, Draw&& paint) {
     bool showsAnotherImage = false;
     QImage* target = &persistent_;
-    if (autoRedraw_) {
+    if (persistentDrawing_) {
         showsAnotherImage = screenOnly_;
         screenOnly_ = false;
     } else {
@@ -139,7 +139,7 @@ void PictureBox::draw(const Shape& shape, const QRectF& bounds, Draw&& paint) {
         target = &screen_;
     }
 
-    const QColor colour = foreColor();
+    const QColor colour = penColor();
     const QRgba64 exact = colour.rgba64();
     const bool stampable = colour == colour.toRgb() && colour.alpha() == 255 &&
                            exact.red() % 257 == 0 && exact.green() % 257 == 0 &&
@@ -166,10 +166,10 @@ void PictureBox::draw(const Shape& shape, const QRectF& bounds, Draw&& paint) {
             }
         }
     } else {
-        const int reach = drawWidth_ + 2;
+        const int reach = penWidth_ + 2;
         changed = bounds.toAlignedRect().adjusted(-reach, -reach, reach, reach) & target->rect();
         QPainter painter(target);
-        painter.setPen(QPen(colour, drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(colour, penWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
         paint(painter);
         painter.end();
@@ -190,7 +190,7 @@ void PictureBox::line(QPointF fromTwips, QPointF toTwips) {
     shape.b = from.y();
     shape.c = to.x();
     shape.d = to.y();
-    shape.width = drawWidth_;
+    shape.width = penWidth_;
     draw(shape, QRectF(from, to).normalized(),
          [&](QPainter& painter) { painter.drawLine(from, to); });
 }
@@ -203,7 +203,7 @@ void PictureBox::circle(QPointF centreTwips, double radiusTwips) {
     shape.a = centre.x();
     shape.b = centre.y();
     shape.c = radius;
-    shape.width = drawWidth_;
+    shape.width = penWidth_;
     draw(shape,
          QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius).normalized(),
          [&](QPainter& painter) { painter.drawEllipse(centre, radius, radius); });

@@ -33,15 +33,15 @@ public:
 
     void setPicture(const QImage& picture);
 
-    void setAutoRedraw(bool on) { autoRedraw_ = on; }
-    bool autoRedraw() const { return autoRedraw_; }
-    void setDrawWidth(int pixels) { drawWidth_ = qMax(1, pixels); }
-    int drawWidth() const { return drawWidth_; }
-    void setForeColor(const QColor& color) { foreColor_ = color; }
-    QColor foreColor() const { return foreColor_.value_or(defaultForeColor()); }
-    QColor defaultForeColor() const;
+    void setPersistentDrawing(bool on) { persistentDrawing_ = on; }
+    bool persistentDrawing() const { return persistentDrawing_; }
+    void setPenWidth(int pixels) { penWidth_ = qMax(1, pixels); }
+    int penWidth() const { return penWidth_; }
+    void setPenColor(const QColor& color) { penColor_ = color; }
+    QColor penColor() const { return penColor_.value_or(defaultPenColor()); }
+    QColor defaultPenColor() const;
 
-    void cls();
+    void clearDrawing();
     void line(QPointF fromTwips, QPointF toTwips);
     void circle(QPointF centreTwips, double radiusTwips);
 
@@ -99,9 +99,9 @@ private:
     QImage persistent_; // base_ plus the persistent drawing
     QImage screen_;     // persistent_ plus screen-only drawing, while screenOnly_
     bool screenOnly_ = false;
-    bool autoRedraw_ = false;
-    int drawWidth_ = 1;
-    std::optional<QColor> foreColor_;
+    bool persistentDrawing_ = false;
+    int penWidth_ = 1;
+    std::optional<QColor> penColor_;
     QPointer<QWindow> exposeSource_;
 
     std::vector<Run> drawnRuns_; // where stamped drawing changed persistent_ since the last clear

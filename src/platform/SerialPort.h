@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace roteka {
+
+// Responsibilities: the serial port the rotator controller is attached to. The port number
+// and line settings take effect at the next open (line settings also on the open port); text
+// goes out in one write; received bytes wait until read, and their arrival is signalled on
+// the GUI thread. Failures raise PlatformError.
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Port number n ("COM n"); raises for n < 1 or while the port is open.
+    virtual void setPortNumber(int number) = 0;
+    virtual int portNumber() const = 0;
+    // "baud,parity,data,stop", as parseLineSettings reads it; raises when it does not parse,
+    // or when the open port refuses it.
+    virtual void setLineSettings(const QString& settings) = 0;
+    virtual QString lineSettings() const = 0;
+    // Raises when the port is already open or its device cannot be had.
+    virtual void open() = 0;
+    // Nothing happens when the port is closed.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // The text in the system's 8-bit encoding, in one write; raises when the port is closed or
+    // the write fails.
+    virtual void write(const QString& text) = 0;
+    // Every received byte not yet read, each as one Latin-1 character.
+    virtual QString readAll() = 0;
+
+signals:
+    // New bytes wait to be read.
+    void received();
+    // The device went away while open (adapter pulled out, other end hung up). The port is
+    // closed when this is emitted.
+    void deviceLost();
+};
+
+} // namespace roteka

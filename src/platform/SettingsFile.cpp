@@ -1,0 +1,91 @@
+#include "platform/SettingsFile.h"
+
+#include "platform/PlatformError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace roteka {
+
+namespace {
+
+constexpr qint64 MaxLineBytes = 64 * 1024;
+
+} // namespace
+
+bool settingsFileExists(const QString& fileName) {
+    const QFileInfo info(fileName);
+    return info.exists() && info.isFile() && !info.isHidden();
+}
+
+QString readSettingsLine(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PlatformError(file.errorString());
+    const QByteArray bytes = file.read(MaxLineBytes);
+    if (bytes.isEmpty())
+        throw PlatformError(file.error() == QFileDevice::NoError
+                                ? QStringLiteral("the file is empty")
+                                : file.errorString());
+    qsizetype end = bytes.size();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            end = i;
+            break;
+        }
+    }
+    return QString::fromLocal8Bit(bytes.left(end));
+}
+
+void writeSettingsLine(const QString& fileName, const QString& line) {
+    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
+    const QFileInfo target(fileName);
+    if (target.isDir())
+        throw PlatformError(QStringLiteral("a directory stands in its place"));
+
+    QFile temporary;
+    for (int attempt = 0;; ++attempt) {
+        temporary.setFileName(
+            QStringLiteral("%1/.%2.%3")
+                .arg(target.absolutePath(), target.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        if (temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            break;
+        if (!temporary.exists() || attempt == 8)
+            throw PlatformError(temporary.errorString());
+    }
+    const auto discard = [&temporary](const QString& reason) {
+        temporary.close();
+        temporary.remove();
+        throw PlatformError(reason);
+    };
+    if (temporary.write(bytes) != bytes.size())
+        discard(temporary.errorString());
+#ifdef Q_OS_UNIX
+    if (::fsync(temporary.handle()) != 0)
+        discard(QString::fromLocal8Bit(std::strerror(errno)));
+#endif
+    temporary.close();
+    if (temporary.error() != QFileDevice::NoError)
+        discard(temporary.errorString());
+
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error) {
+        QFile::remove(temporary.fileName());
+        throw PlatformError(QString::fromLocal8Bit(error.message()));
+    }
+}
+
+} // namespace roteka

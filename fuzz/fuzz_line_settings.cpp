@@ -2,6 +2,8 @@
 // values out again in the settings' own form parses to the same values.
 #include "platform/LineSettings.h"
 
+#include <QStringList>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

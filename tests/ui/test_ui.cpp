@@ -6,6 +6,7 @@
 
 #include "ui/StationMap.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QPainter>
@@ -124,6 +125,30 @@ private slots:
             }
             QCOMPARE(seen.join(' '), order);
         }
+    }
+
+    // The device list, empty names left out; the drop-down, editable once its page is shown,
+    // shows its prompt with none of its items chosen; the operator opens the list and clicks a
+    // device, whose number goes into the port number box; a failing listing leaves it empty.
+    void portList() {
+        FakeWindow w("3,9600,N,8,1:0\r\n", [](FakePlatform& p) {
+            p.devices.names = {"Communications Port (COM1)", "", "USB Serial Port (COM12)"};
+        });
+        QComboBox* list = w.window.portCombo;
+        QCOMPARE(list->count(), 2);
+        w.window.pages->setCurrentIndex(1);
+        w.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window) && list->isEditable());
+        QCOMPARE(list->currentText() + QString::number(list->currentIndex()), "コムポート選択-1");
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        QTRY_VERIFY(view->isVisible());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(1, 0)).center());
+        QTRY_VERIFY(!view->isVisible());
+        QCOMPARE(w.window.portNumberEdit->text() + w.control.portNumberField(), "1212");
+        FakeWindow failing("3,9600,N,8,1:0\r\n", [](FakePlatform& p) { p.devices.fail = true; });
+        QCOMPARE(failing.window.portCombo->count(), 0);
     }
 
     // Replies quicker than the display's frames are shown together when the frame ends: what

@@ -127,7 +127,8 @@ bool runLatency(const Options& options) {
         const std::int64_t start = nowNs();
         controller.writeAll(controller.master(), text.mid(5));
         if (!spinUntil([&] { return changedAt != 0; }, 2000) ||
-            window.azimuthLabel->text() != QString::number(streamAzimuth(i))) {
+            test::part<QLabel>(window, "azimuthLabel")->text() !=
+                QString::number(streamAzimuth(i))) {
             std::printf("latency: reply %d was not shown\n", i);
             return false;
         }
@@ -139,7 +140,7 @@ bool runLatency(const Options& options) {
     for (int i = 0; i < options.latencySamples; ++i) {
         QCoreApplication::processEvents();
         const std::int64_t start = nowNs();
-        window.turnLeftButton->click();
+        test::part<QPushButton>(window, "turnLeftButton")->click();
         if (!readExactly(controller.master(), sent, 3, 1000) ||
             std::memcmp(sent, "L\r\n", 3) != 0) {
             std::printf("latency: the command of click %d did not arrive\n", i);

@@ -60,11 +60,11 @@ int main(int argc, char* argv[]) {
     roteka::MainWindow& window = program.window;
 
     PaintWatch watch;
-    watch.picture = window.mapBox;
-    watch.label = window.azimuthLabel;
+    watch.picture = window.findChild<roteka::PictureBox*>("mapBox");
+    watch.label = window.findChild<QLabel*>("azimuthLabel");
     window.installEventFilter(&watch);
-    window.mapBox->installEventFilter(&watch);
-    window.azimuthLabel->installEventFilter(&watch);
+    watch.picture->installEventFilter(&watch);
+    watch.label->installEventFilter(&watch);
     long long changes = 0;
     QObject::connect(&program.control, &roteka::RotatorControl::azimuthChanged, [&] { ++changes; });
 

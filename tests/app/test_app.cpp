@@ -75,13 +75,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w.window));
         QTRY_COMPARE_WITH_TIMEOUT(state(w.window, w.control),
                                   "Port = True|切断|300|300|設定角度 ＝|", 10000);
-        QTest::mouseClick(w.window.mapBox, Qt::LeftButton, {}, QPoint(200, 102));
-        QCOMPARE(w.window.commandedAngleLabel->text(), "90");
+        QTest::mouseClick(part<PictureBox>(w.window, "mapBox"), Qt::LeftButton, {},
+                          QPoint(200, 102));
+        QCOMPARE(part<QLabel>(w.window, "commandedAngleLabel")->text(), "90");
         QVERIFY(sim.received("M090"));
-        QTRY_COMPARE_WITH_TIMEOUT(w.window.azimuthLabel->text(), "90", 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(part<QLabel>(w.window, "azimuthLabel")->text(), "90", 30000);
         // The blue azimuth pointer runs east to 80 pixels over the longer green target; nothing
         // is left of the pointer toward 300 degrees.
-        const QImage& image = w.window.mapBox->persistentImage();
+        const QImage& image = part<PictureBox>(w.window, "mapBox")->persistentImage();
         const QColor blue(0, 0, 255);
         QCOMPARE(image.pixelColor(140, 100), blue);
         QCOMPARE(image.pixelColor(178, 100), blue);
@@ -116,7 +117,7 @@ private slots:
         QVERIFY2(growth < 2 * 1024 * 1024,
                  qPrintable(QStringLiteral("grew by %1 KiB").arg(growth / 1024)));
         QVERIFY(link.control.receiveBuffer().size() < 6);
-        QCOMPARE(link.window.azimuthLabel->text(), "284");
+        QCOMPARE(part<QLabel>(link.window, "azimuthLabel")->text(), "284");
     }
 
     // --help, --version; a bad command line exits with 2 and a message, before any window.

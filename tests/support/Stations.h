@@ -110,6 +110,15 @@ struct Simulator {
     bool bound = false;
 };
 
+// A control of the window, found by its object name.
+template <class Control> Control* part(const QWidget& window, const QString& name) {
+    Control* found = window.findChild<Control*>(name);
+    if (!found)
+        qFatal("the window has no %s named %s", Control::staticMetaObject.className(),
+               qPrintable(name));
+    return found;
+}
+
 // The control's state as the window shows it, in one line: status line | connect caption |
 // azimuth | commanded angle | caption before the commanded angle | receive buffer.
 inline QString state(const RotatorControl& control) {
@@ -124,9 +133,12 @@ inline QString state(const RotatorControl& control) {
 
 // The same line read from the window's controls.
 inline QString state(const MainWindow& window, const RotatorControl& control) {
-    return QStringList{window.statusLabel->text(),           window.connectButton->text(),
-                       window.azimuthLabel->text(),          window.commandedAngleLabel->text(),
-                       window.commandedAngleCaption->text(), control.receiveBuffer()}
+    return QStringList{part<QLabel>(window, "statusLabel")->text(),
+                       part<QPushButton>(window, "connectButton")->text(),
+                       part<QLabel>(window, "azimuthLabel")->text(),
+                       part<QLabel>(window, "commandedAngleLabel")->text(),
+                       part<QLabel>(window, "commandedAngleCaption")->text(),
+                       control.receiveBuffer()}
         .join('|');
 }
 
@@ -140,13 +152,15 @@ inline bool sameAsGolden(const QImage& image, const QString& path) {
 }
 
 // The messages the window shows, as it shows them (lines joined with CR LF).
-inline const QString FailureReport =
-    QStringLiteral("ポートを設定しようとしましたが、このポートのオープンに失敗しました。\r\n\r\n"
-                   "パソコンのコムポートに合わせ修正し環境登録ボタンで登録してください。\r\n\r\n"
-                   "旧システムで環境設定している場合は、「ROTEKA."
-                   "DAT」を新バージョン用に変更しましたので再設定してください。");
-inline const QString Registered =
-    QStringLiteral("環境への登録が終了しました。\r\n\r\nコムポート変更の場合はこのプログラムを一度"
-                   "再起動してください。");
+inline const QString FailureReport = QStringLiteral("ポートを設定しようとしましたが、"
+                                                    "このポートのオープンに失敗しました。\r\n\r\n"
+                                                    "パソコンのコムポートに合わせ修正し"
+                                                    "環境登録ボタンで登録してください。\r\n\r\n"
+                                                    "旧システムで環境設定している場合は、"
+                                                    "「ROTEKA.DAT」を新バージョン用に"
+                                                    "変更しましたので再設定してください。");
+inline const QString Registered = QStringLiteral("環境への登録が終了しました。\r\n\r\n"
+                                                 "コムポート変更の場合は"
+                                                 "このプログラムを一度再起動してください。");
 
 } // namespace roteka::test

@@ -26,7 +26,7 @@ namespace {
 struct Shown : FakeWindow {
     Shown() { window.show(); }
     void showPage(int index) {
-        QTabBar* tabs = window.pages->tabBar();
+        QTabBar* tabs = part<TabControl>(window, "pages")->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
     }
 };
@@ -70,18 +70,18 @@ private slots:
             QVERIFY(window.minimumSize() == QSize(216, 316) &&
                     window.maximumSize() == QSize(216, 316));
             if (state == "pointers") {
-                window.offsetEdit->setText(QStringLiteral("10"));
+                part<QLineEdit>(window, "offsetEdit")->setText(QStringLiteral("10"));
                 w.platform.serial.feed("AZ=100\r\nAZ=200\r\n");
-                window.commandedAngleLabel->setText(QStringLiteral("-359"));
+                part<QLabel>(window, "commandedAngleLabel")->setText(QStringLiteral("-359"));
             } else if (state == "disconnected") {
-                window.connectButton->click();
+                part<QPushButton>(window, "connectButton")->click();
             } else if (state != "started") {
                 w.showPage(1);
                 if (state == "switch")
-                    window.switchButtons[0]->click();
+                    part<QPushButton>(window, "switch1Button")->click();
                 if (state == "typed") {
-                    window.commandEdit->setText(QStringLiteral("V 方位"));
-                    window.registerButton->click();
+                    part<QLineEdit>(window, "commandEdit")->setText(QStringLiteral("V 方位"));
+                    part<QPushButton>(window, "registerButton")->click();
                 }
             }
             QVERIFY2(sameAsGolden(window.grab().toImage(), ROTEKA_GOLDEN "/" + state + ".png"),
@@ -102,7 +102,7 @@ private slots:
         }
         QCOMPARE(w.platform.serial.written, QByteArray("L\r\nM220\r\n")); // the map lies there
         QCOMPARE(w.platform.messages.shown, QStringList{QStringLiteral("作成中です。")});
-        QPushButton* sw = w.window.switchButtons[0];
+        QPushButton* sw = part<QPushButton>(w.window, "switch1Button");
         QCOMPARE(sw->palette().color(QPalette::Button), QColor(0xFF, 0xC0, 0xFF));
         sw->click();
         QCOMPARE(sw->palette().color(QPalette::Button),
@@ -117,7 +117,7 @@ private slots:
                      "offsetEdit portCombo switch1Button switch2Button switch3Button switch4Button pages"}}) {
             // clang-format on
             w.showPage(page);
-            w.window.pages->tabBar()->setFocus(Qt::TabFocusReason);
+            part<TabControl>(w.window, "pages")->tabBar()->setFocus(Qt::TabFocusReason);
             QStringList seen{focusedControl()};
             while (seen.size() < QString(order).count(' ') + 1) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -134,9 +134,9 @@ private slots:
         FakeWindow w("3,9600,N,8,1:0\r\n", [](FakePlatform& p) {
             p.devices.names = {"Communications Port (COM1)", "", "USB Serial Port (COM12)"};
         });
-        QComboBox* list = w.window.portCombo;
+        QComboBox* list = part<QComboBox>(w.window, "portCombo");
         QCOMPARE(list->count(), 2);
-        w.window.pages->setCurrentIndex(1);
+        part<TabControl>(w.window, "pages")->setCurrentIndex(1);
         w.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.window) && list->isEditable());
         QCOMPARE(list->currentText() + QString::number(list->currentIndex()), "コムポート選択-1");
@@ -146,9 +146,10 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(view->model()->index(1, 0)).center());
         QTRY_VERIFY(!view->isVisible());
-        QCOMPARE(w.window.portNumberEdit->text() + w.control.portNumberField(), "1212");
+        QCOMPARE(part<QLineEdit>(w.window, "portNumberEdit")->text() + w.control.portNumberField(),
+                 "1212");
         FakeWindow failing("3,9600,N,8,1:0\r\n", [](FakePlatform& p) { p.devices.fail = true; });
-        QCOMPARE(failing.window.portCombo->count(), 0);
+        QCOMPARE(part<QComboBox>(failing.window, "portCombo")->count(), 0);
     }
 
     // Replies quicker than the display's frames are shown together when the frame ends: what
@@ -200,35 +201,51 @@ private slots:
         // clang-format off
         for (const auto& [point, offset, flags, angle, command] : std::initializer_list<
                  std::tuple<QPoint, const char*, const char*, const char*, QByteArray>>{
-                 {{102, 102}, "0", "", "270", "M270"}, {{102, 2}, "0", "", "0", "M000"}, {{200, 102}, "0", "", "90", "M090"},
-                 {{102, 201}, "0", "", "180", "M180"}, {{152, 52}, "0", "", "45", "M045"}, {{52, 152}, "0", "", "225", "M225"},
-                 {{52, 52}, "0", "", "315", "M315"}, {{2, 103}, "0", "", "270", "M270"}, {{101, 2}, "0", "", "359", "M359"},
-                 {{103, 2}, "0", "", "1", "M001"}, {{94, 12}, "10", "", "5", "M005"}, {{94, 12}, "-10", "", "345", "M345"},
-                 {{2, 103}, "100", "", "370", "M370"}, {{102, 2}, "-390", "", "-30", "M-30"}, {{102, 2}, "1000", "", "1000", ""},
-                 {{102, 2}, "-500", "", "-140", ""}, {{152, 52}, "0", "c", "45", ""}, {{102, 2}, "40000", "", "7", ""},
-                 {{102, 2}, "40000", "c", "7", ""}, {{152, 52}, "0", "cn", "7", ""}, {{152, 52}, "0", "f", "0", "M000"}}) {
+                 {{102, 102}, "0", "", "270", "M270"},
+                 {{102, 2}, "0", "", "0", "M000"},
+                 {{200, 102}, "0", "", "90", "M090"},
+                 {{102, 201}, "0", "", "180", "M180"},
+                 {{152, 52}, "0", "", "45", "M045"},
+                 {{52, 152}, "0", "", "225", "M225"},
+                 {{52, 52}, "0", "", "315", "M315"},
+                 {{2, 103}, "0", "", "270", "M270"},
+                 {{101, 2}, "0", "", "359", "M359"},
+                 {{103, 2}, "0", "", "1", "M001"},
+                 {{94, 12}, "10", "", "5", "M005"},
+                 {{94, 12}, "-10", "", "345", "M345"},
+                 {{2, 103}, "100", "", "370", "M370"},
+                 {{102, 2}, "-390", "", "-30", "M-30"},
+                 {{102, 2}, "1000", "", "1000", ""},
+                 {{102, 2}, "-500", "", "-140", ""},
+                 {{152, 52}, "0", "c", "45", ""},
+                 {{102, 2}, "40000", "", "7", ""},
+                 {{102, 2}, "40000", "c", "7", ""},
+                 {{152, 52}, "0", "cn", "7", ""},
+                 {{152, 52}, "0", "f", "0", "M000"}}) {
             // clang-format on
             Shown w;
             QVERIFY(QTest::qWaitForWindowExposed(&w.window));
             w.platform.pointer.failRect = QString(flags).contains('n');
             if (QString(flags).contains('f'))
                 w.platform.pointer.rect =
-                    QRect(w.window.mapBox->mapToGlobal(QPoint(50, 50)), QSize(203, 205));
+                    QRect(part<PictureBox>(w.window, "mapBox")->mapToGlobal(QPoint(50, 50)),
+                          QSize(203, 205));
             w.platform.serial.feed("AZ=007\r\n");
             w.platform.serial.written.clear();
             w.control.setReceiveBuffer("AZ=1");
             if (QString(flags).contains('c'))
                 w.platform.serial.close();
-            w.window.offsetEdit->setText(offset);
-            QTest::mouseClick(w.window.mapBox, Qt::LeftButton, {}, point);
+            part<QLineEdit>(w.window, "offsetEdit")->setText(offset);
+            QTest::mouseClick(part<PictureBox>(w.window, "mapBox"), Qt::LeftButton, {}, point);
             const QString sent = "Port = True|切断|";
             const QString after = QString(angle) == "7"          ? sent + "AZ=1"
                                   : QString(flags).contains('c') ? "port = False|接続|"
                                                                  : sent;
             const QByteArray bytes = command.isEmpty() ? command : command + "\r\n";
-            const QString got =
-                w.window.commandedAngleLabel->text() + ' ' + w.platform.serial.written + ' ' +
-                state(w.window, w.control).section('|', 0, 1) + '|' + w.control.receiveBuffer();
+            const QString got = part<QLabel>(w.window, "commandedAngleLabel")->text() + ' ' +
+                                w.platform.serial.written + ' ' +
+                                state(w.window, w.control).section('|', 0, 1) + '|' +
+                                w.control.receiveBuffer();
             QVERIFY2(got == QString(angle) + ' ' + bytes + ' ' + after,
                      qPrintable(offset + (": " + got)));
         }
@@ -241,33 +258,40 @@ private slots:
     // colour drawn. A window shown anew shows what a repaint shows.
     void pointers() {
         // clang-format off
-        for (const auto& [name, offset, replies] : std::initializer_list<std::tuple<const char*, const char*, QByteArray>>{
-                 {"first-045", "0", "AZ=045"}, {"first-270", "0", "AZ=270"}, {"first-450", "0", "AZ=450"},
-                 {"target-alone", "0", "AZ=045\r\nAZ=200\r\n"}, {"offset-10", "10", "AZ=100\r\nAZ=200\r\n"},
+        using Row = std::tuple<const char*, const char*, QByteArray>;
+        for (const auto& [name, offset, replies] : std::initializer_list<Row>{
+                 {"first-045", "0", "AZ=045"},
+                 {"first-270", "0", "AZ=270"},
+                 {"first-450", "0", "AZ=450"},
+                 {"target-alone", "0", "AZ=045\r\nAZ=200\r\n"},
+                 {"offset-10", "10", "AZ=100\r\nAZ=200\r\n"},
                  {"offset-abc-aims-at-the-target", "abc", "AZ=045\r\nAZ=200\r\n"},
-                 {"empty-offset", "", "AZ=045\r\nAZ=200\r\n"}, {"stop-before-the-first-reply", "0", "!AZ=090\r\n"},
+                 {"empty-offset", "", "AZ=045\r\nAZ=200\r\n"},
+                 {"stop-before-the-first-reply", "0", "!AZ=090\r\n"},
                  {"two-updates-in-one-event", "0", "|AZ=010\r\nAZ=200\r\n"},
                  {"nothing-before-a-whole-reply", "0", "!AZ=12\r\nA\r\n"}}) {
             // clang-format on
             Shown w;
             QImage grey(200, 200, QImage::Format_RGB32);
             grey.fill(QColor(200, 200, 200));
-            w.window.mapBox->setPicture(grey);
+            part<PictureBox>(w.window, "mapBox")->setPicture(grey);
             QVERIFY(QTest::qWaitForWindowExposed(&w.window));
-            w.window.offsetEdit->setText(offset);
+            part<QLineEdit>(w.window, "offsetEdit")->setText(offset);
             if (replies.startsWith('!'))
-                w.window.stopButton->click();
+                part<QPushButton>(w.window, "stopButton")->click();
             if (replies.startsWith('|'))
                 w.platform.serial.feed(replies.mid(1));
             else
                 for (const QByteArray& reply : replies.mid(replies.startsWith('!')).split('\n'))
                     w.platform.serial.feed(reply + '\n');
             const QString golden = QStringLiteral(ROTEKA_GOLDEN "/pointers/%1.png").arg(name);
-            QVERIFY2(sameAsGolden(bothPictures(*w.window.mapBox), golden), name);
+            QVERIFY2(sameAsGolden(bothPictures(*part<PictureBox>(w.window, "mapBox")), golden),
+                     name);
             w.window.hide();
             w.window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w.window));
-            QCOMPARE(w.window.mapBox->screenImage(), w.window.mapBox->persistentImage());
+            QCOMPARE(part<PictureBox>(w.window, "mapBox")->screenImage(),
+                     part<PictureBox>(w.window, "mapBox")->persistentImage());
         }
     }
 
@@ -383,10 +407,14 @@ private slots:
         large.fill(Qt::red);
         const QByteArray notShown = "is not shown: ";
         // clang-format off
-        for (const auto& [content, shown, complaint] : std::initializer_list<std::tuple<QByteArray, const QImage*, QByteArray>>{
-                 {"", &own, ""}, {"png 100", &builtIn, notShown + "it is 100 x 100 pixels, not 200 x 200"},
-                 {"png 400", &builtIn, notShown + "it is 400 x 400 pixels"}, {"3,9600,N,8,1:0\r\n", &builtIn, notShown},
-                 {"\x89PNG\r\n\x1a\n broken", &builtIn, notShown}, {"none", &builtIn, ""}}) {
+        using Row = std::tuple<QByteArray, const QImage*, QByteArray>;
+        for (const auto& [content, shown, complaint] : std::initializer_list<Row>{
+                 {"", &own, ""},
+                 {"png 100", &builtIn, notShown + "it is 100 x 100 pixels, not 200 x 200"},
+                 {"png 400", &builtIn, notShown + "it is 400 x 400 pixels"},
+                 {"3,9600,N,8,1:0\r\n", &builtIn, notShown},
+                 {"\x89PNG\r\n\x1a\n broken", &builtIn, notShown},
+                 {"none", &builtIn, ""}}) {
             // clang-format on
             if (content == "none")
                 QFile::remove(path);
@@ -411,7 +439,7 @@ private slots:
                                           : said.isEmpty(),
                      said.constData());
             const QRect visible(0, 0, 199, 200);
-            QCOMPARE(window.mapBox->persistentImage().copy(visible),
+            QCOMPARE(part<PictureBox>(window, "mapBox")->persistentImage().copy(visible),
                      shown->convertToFormat(QImage::Format_RGB32).copy(visible));
         }
         QVERIFY(own != builtIn);

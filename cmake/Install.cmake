@@ -1,7 +1,7 @@
 # Installation and packaging: the program, the simulator and the map generator in bin, the
 # launcher the desktop entry starts, the desktop entry, the icon in the hicolor theme, the
-# AppStream metainfo, the coastline data for the map generator and the documents; CPack turns
-# the same install tree into a Debian package.
+# AppStream metainfo, the coastline data for the map generator, the manual pages and the
+# documents; CPack turns the same install tree into a Debian package.
 include(GNUInstallDirs)
 
 set(ROTEKA_APP_ID io.github.roteka.Roteka)
@@ -33,6 +33,11 @@ endforeach()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/../data/land-110m.json
               ${CMAKE_CURRENT_LIST_DIR}/../data/world-atlas-LICENSE
         DESTINATION ${CMAKE_INSTALL_DATADIR}/roteka)
+
+foreach(page roteka roteka-sim roteka-mapgen roteka-launcher)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/../docs/man/${page}.1
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/../README.md ${CMAKE_CURRENT_LIST_DIR}/../LICENSE
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -3,7 +3,10 @@
 
 #include "platform/PortNames.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <termios.h>
+#include <unistd.h>
 
 using namespace roteka;
 using namespace roteka::test;
@@ -96,6 +99,28 @@ private slots:
                                   : "";
             QVERIFY2(got == fields, qPrintable(text));
         }
+    }
+
+    // On a real line: a free command leaves as typed, in UTF-8, ended by CR LF; connecting while
+    // another program holds the device offers "disconnect" but the status line tells the port
+    // stayed closed; replies sent while disconnected are not shown once connected again.
+    void aRealLine() {
+        PtyStation link(11);
+        RotatorControl& c = link.control;
+        c.sendCommand(QStringLiteral("方位M090"));
+        QCOMPARE(link.controller->readUntil(12, 2000), "\xE6\x96\xB9\xE4\xBD\x8DM090\r\n");
+        c.toggleConnection();
+        QCOMPARE(state(c), "Port を切断しました。False|接続|000||初期化中|");
+        link.controller->write("AZ=010\r\n");
+        const int held = ::open(QFile::encodeName(link.controller->slavePath()), O_RDWR | O_NOCTTY);
+        QVERIFY(::flock(held, LOCK_EX | LOCK_NB) == 0);
+        c.toggleConnection();
+        QCOMPARE(state(c), "Port = False|切断|000||初期化中|");
+        ::close(held);
+        c.stop();
+        c.toggleConnection();
+        link.controller->write("AZ=042\r\n");
+        QTRY_COMPARE(state(c), "Port = True|切断|42|42|設定角度 ＝|");
     }
 
     // The device goes away while open, mid-reply: the port is reported closed at once; connect

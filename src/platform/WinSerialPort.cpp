@@ -14,9 +14,9 @@ namespace {
 
 constexpr DWORD ReadChunk = 4096;
 
-// How long one outstanding read waits for its first byte before it completes empty and is
-// started again. Reads return as soon as any byte is there.
-constexpr DWORD ReadWaitMs = 60000;
+// An outstanding read waits for its first byte as long as it takes, then ends once the line
+// has been quiet this long (or its buffer is full): a reply arrives in one piece, and at once.
+constexpr DWORD ReadGapMs = 20;
 
 // A write may take this long plus the time its characters need on the line (at most 12 bits a
 // character) before it counts as failed.
@@ -197,11 +197,9 @@ void WinSerialPort::applyLineSettings() {
     if (!SetCommState(io_->port, &dcb))
         refuse(GetLastError());
 
-    // A read returns at once with what is waiting, or with the first bytes to arrive.
+    // No total read time-out: a read ends only after bytes came, ReadGapMs after the last.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = ReadWaitMs;
+    timeouts.ReadIntervalTimeout = ReadGapMs;
     const DWORD baud = qMax<DWORD>(static_cast<DWORD>(line_.baudRate), 1);
     timeouts.WriteTotalTimeoutMultiplier = 12000 / baud + 1;
     timeouts.WriteTotalTimeoutConstant = WriteSlackMs;

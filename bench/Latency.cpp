@@ -8,9 +8,8 @@
 #include "PtyPeer.h"
 #include "Stations.h"
 
-#include "app/QtPlatform.h"
+#include "app/Program.h"
 #include "net/RotatorServer.h"
-#include "ui/CaptionLabel.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -103,23 +102,24 @@ bool runLatency(const Options& options) {
     test::BoundController station(21);
     station.writeSettings(QStringLiteral("115200,N,8,1"));
     RawPty& controller = *station.controller;
-    test::RealWindow window;
-    Form1& form = *window.form;
-    form.Form_Load();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form) || !window.platform.serial.portOpen()) {
+    test::RealWindow program;
+    RotatorControl& control = program.control;
+    MainWindow& window = program.window;
+    control.startUp();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window) || !control.portIsOpen()) {
         std::printf("latency: the window did not come up with its port open\n");
         return false;
     }
 
     std::int64_t changedAt = 0;
-    QObject::connect(form.Label4, &CaptionLabel::change, [&] { changedAt = nowNs(); });
+    QObject::connect(&control, &RotatorControl::azimuthChanged, [&] { changedAt = nowNs(); });
     std::vector<double> replyLatency;
     for (int i = 0; i < options.latencySamples; ++i) {
         const QByteArray text = reply(streamAzimuth(i));
         const QByteArray head = text.left(5);
         controller.writeAll(controller.master(), head);
-        if (!spinUntil([&] { return form.ReceiveBuffer == QLatin1String(head); }, 2000)) {
+        if (!spinUntil([&] { return control.receiveBuffer() == QLatin1String(head); }, 2000)) {
             std::printf("latency: a reply's first characters never arrived\n");
             return false;
         }
@@ -127,7 +127,8 @@ bool runLatency(const Options& options) {
         const std::int64_t start = nowNs();
         controller.writeAll(controller.master(), text.mid(5));
         if (!spinUntil([&] { return changedAt != 0; }, 2000) ||
-            form.Label4->text() != QString::number(streamAzimuth(i))) {
+            test::part<QLabel>(window, "azimuthLabel")->text() !=
+                QString::number(streamAzimuth(i))) {
             std::printf("latency: reply %d was not shown\n", i);
             return false;
         }
@@ -139,7 +140,7 @@ bool runLatency(const Options& options) {
     for (int i = 0; i < options.latencySamples; ++i) {
         QCoreApplication::processEvents();
         const std::int64_t start = nowNs();
-        form.Command1->click();
+        test::part<QPushButton>(window, "turnLeftButton")->click();
         if (!readExactly(controller.master(), sent, 3, 1000) ||
             std::memcmp(sent, "L\r\n", 3) != 0) {
             std::printf("latency: the command of click %d did not arrive\n", i);
@@ -150,7 +151,7 @@ bool runLatency(const Options& options) {
 
     // A network client's set_pos line to the go-to command readable at the controller. The
     // bearings run 10 to 349, so that the command is always "M" and three digits.
-    const auto server = listenFor(form, {QStringLiteral("127.0.0.1"), 0}, window.messages);
+    const auto server = listenFor(control, QStringLiteral("127.0.0.1"), 0, program.messages);
     const int client = server ? connectedClient(server->port()) : -1;
     std::vector<double> networkLatency;
     char command[6];

@@ -6,8 +6,7 @@
 #include "Measure.h"
 #include "PtyPeer.h"
 
-#include "feedback/ReplyScanner.h"
-#include "ui/CaptionLabel.h"
+#include "rules/ReplyScanner.h"
 
 #include <QTest>
 
@@ -18,11 +17,11 @@ namespace roteka::bench {
 
 namespace {
 
-double handlerRound(test::FakePlatform& platform, Form1& form,
+double handlerRound(test::FakePlatform& platform, RotatorControl& control,
                     const std::vector<QByteArray>& stream, long long& changes) {
     changes = 0;
     const auto connection =
-        QObject::connect(form.Label4, &CaptionLabel::change, [&changes] { ++changes; });
+        QObject::connect(&control, &RotatorControl::azimuthChanged, [&changes] { ++changes; });
     const std::int64_t start = nowNs();
     for (const QByteArray& bytes : stream)
         platform.serial.feed(bytes);
@@ -49,13 +48,10 @@ double scannerRound(const std::vector<QByteArray>& stream, long long& accepted) 
 } // namespace
 
 bool runThroughput(const Options& options) {
-    test::TestDirectory dir;
-    dir.writeFile(QStringLiteral("ROTEKA.DAT"), "3,9600,N,8,1:0\r\n");
-    test::FakePlatform platform;
-    Form1 form(platform.services());
-    form.Form_Load();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form) || !platform.serial.portOpen()) {
+    test::FakeWindow station;
+    test::FakePlatform& platform = station.platform;
+    station.window.show();
+    if (!QTest::qWaitForWindowExposed(&station.window) || !platform.serial.isOpen()) {
         std::printf("receive throughput: the window did not come up with its port open\n");
         return false;
     }
@@ -72,7 +68,7 @@ bool runThroughput(const Options& options) {
     for (int round = 0; round < Rounds; ++round) {
         long long changes = 0;
         long long accepted = 0;
-        handler.push_back(handlerRound(platform, form, stream, changes));
+        handler.push_back(handlerRound(platform, station.control, stream, changes));
         scanner.push_back(scannerRound(stream, accepted));
         // Each round starts where the last ended, so its first reply may repeat the caption.
         allAccepted = allAccepted && changes >= options.replies - 1 && accepted == options.replies;

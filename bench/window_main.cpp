@@ -7,12 +7,12 @@
 //   --serve --listen PORT  the same, serving network clients on the loopback PORT
 #include "Measure.h"
 
-#include "app/QtPlatform.h"
-#include "ui/CaptionLabel.h"
+#include "app/Program.h"
 #include "ui/PictureBox.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -56,17 +56,17 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("roteka"));
     QApplication::setStyle(QStringLiteral("Fusion"));
-    roteka::QtPlatform platform;
-    roteka::Form1 form(platform.services());
+    roteka::Program program;
+    roteka::MainWindow& window = program.window;
 
     PaintWatch watch;
-    watch.picture = form.Picture1;
-    watch.label = form.Label4;
-    form.installEventFilter(&watch);
-    form.Picture1->installEventFilter(&watch);
-    form.Label4->installEventFilter(&watch);
+    watch.picture = window.findChild<roteka::PictureBox*>("mapBox");
+    watch.label = window.findChild<QLabel*>("azimuthLabel");
+    window.installEventFilter(&watch);
+    watch.picture->installEventFilter(&watch);
+    watch.label->installEventFilter(&watch);
     long long changes = 0;
-    QObject::connect(form.Label4, &roteka::CaptionLabel::change, [&] { ++changes; });
+    QObject::connect(&program.control, &roteka::RotatorControl::azimuthChanged, [&] { ++changes; });
 
     roteka::bench::CommandInput input([&](const std::string& line) {
         if (line == "MARK") {
@@ -75,7 +75,7 @@ int main(int argc, char* argv[]) {
         } else if (line == "REPORT") {
             std::printf("PAINTS picture=%lld label=%lld changes=%lld port=%d\n",
                         watch.picturePaints, watch.labelPaints, changes,
-                        platform.serial.portOpen() ? 1 : 0);
+                        program.serial.isOpen() ? 1 : 0);
             QApplication::quit();
         }
     });
@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
 
     watch.firstPaint = [&] {
         if (serve) {
-            std::printf("READY port=%d\n", platform.serial.portOpen() ? 1 : 0);
+            std::printf("READY port=%d\n", program.serial.isOpen() ? 1 : 0);
             input.setEnabled(true);
         } else {
             std::printf("SHOWN %lld %lld\n", static_cast<long long>(roteka::bench::nowNs()),
@@ -96,6 +96,6 @@ int main(int argc, char* argv[]) {
     if (argc > 3 && std::strcmp(argv[2], "--listen") == 0)
         options.listen =
             roteka::ListenAddress{QStringLiteral("127.0.0.1"), quint16(std::atoi(argv[3]))};
-    platform.start(form, options);
+    program.start(options);
     return QApplication::exec();
 }

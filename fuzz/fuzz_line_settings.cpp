@@ -1,6 +1,8 @@
 // The line settings parser: never crashes; what it accepts is in range, and writing the parsed
 // values out again in the settings' own form parses to the same values.
-#include "serial/LineSettings.h"
+#include "platform/LineSettings.h"
+
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -14,13 +16,11 @@ namespace {
     std::abort();
 }
 
-// The settings written out again: parity by QSerialPort's numbers (0 N, 2 E, 3 O, 4 S, 5 M),
-// stop bits likewise (1 "1", 2 "2", 3 "1.5").
+// The settings written out again, parity and stop bits in the order of their enumerations.
 QString format(const roteka::LineSettings& s) {
-    const QString parity = QStringLiteral("N?EOSM").mid(int(s.parity), 1);
-    const QString stop =
-        QStringList{"?", "1", "2", "1.5"}.value(int(s.stopBits), QStringLiteral("?"));
-    return QStringLiteral("%1,%2,%3,%4").arg(s.baudRate).arg(parity).arg(int(s.dataBits)).arg(stop);
+    const QString parity = QStringLiteral("NEOMS").mid(int(s.parity), 1);
+    const QString stop = QStringList{"1", "1.5", "2"}.value(int(s.stopBits), QStringLiteral("?"));
+    return QStringLiteral("%1,%2,%3,%4").arg(s.baudRate).arg(parity).arg(s.dataBits).arg(stop);
 }
 
 } // namespace
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     if (parsed->baudRate < 50 || parsed->baudRate > 4000000)
         fail("baud rate out of range", text);
-    if (parsed->dataBits < QSerialPort::Data5 || parsed->dataBits > QSerialPort::Data8)
+    if (parsed->dataBits < 5 || parsed->dataBits > 8)
         fail("data bits out of range", text);
     const QString written = format(*parsed);
     const auto again = roteka::parseLineSettings(written);

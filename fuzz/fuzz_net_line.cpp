@@ -2,7 +2,7 @@
 // commands than it has characters; only the last command may end the line early (invalid,
 // unavailable, quit); a command it takes for one of ROTEKA's has exactly its arguments; set_pos
 // accepts only finite positions in range; and every reply ends in a line end.
-#include "net/NetCommands.h"
+#include "rules/NetCommands.h"
 
 #include <cmath>
 #include <cstddef>

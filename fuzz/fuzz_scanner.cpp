@@ -3,7 +3,7 @@
 // one is taken exactly when its last digit arrives, with its value (360 and more reduced by
 // 360 once); nothing else is ever taken, and the buffer never holds more than one reply's
 // worth of characters.
-#include "feedback/ReplyScanner.h"
+#include "rules/ReplyScanner.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,6 @@
 // The settings line split: never crashes; refuses exactly the lines without a "," or whose
 // first ":" does not come after the first ","; otherwise the fields are the line's own parts.
-#include "settings/SettingsLine.h"
-
-#include "app/RunTimeError.h"
+#include "rules/SettingsLine.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,14 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qsizetype semicolon = line.indexOf(QLatin1Char(';'));
     const bool wellFormed = comma >= 0 && colon > comma;
 
-    roteka::SettingsFields fields;
-    try {
-        fields = roteka::splitSettingsLine(line);
-    } catch (const roteka::RunTimeError&) {
+    const auto split = roteka::splitSettingsLine(line);
+    if (!split) {
         if (wellFormed)
             fail("refused a well-formed line", line);
         return 0;
     }
+    const roteka::SettingsFields& fields = *split;
     if (!wellFormed)
         fail("accepted a line without \",\" ... \":\"", line);
     if (fields.portNumber != line.left(comma) ||

@@ -1,10 +1,8 @@
 // The direction of a vector: for finite components it lies in [0, 2π) and equals the arc
 // tangent of y over x moved into that range (within 1e-9); the zero vector and any NaN give 0;
 // one infinite component gives the direction of that axis' limit; two infinite components have
-// no direction and raise RunTimeError.
-#include "map/Module1.h"
-
-#include "app/RunTimeError.h"
+// no direction and give none.
+#include "rules/Bearing.h"
 
 #include <cmath>
 #include <cstddef>
@@ -15,7 +13,7 @@
 #include <numbers>
 
 [[noreturn]] static void fail(const char* what, double x, double y, double got) {
-    std::fprintf(stderr, "VectorAngle(%a, %a) = %a (%.17g): %s\n", x, y, got, got, what);
+    std::fprintf(stderr, "vectorAngle(%a, %a) = %a (%.17g): %s\n", x, y, got, got, what);
     std::abort();
 }
 
@@ -26,14 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&x, data, sizeof x);
     std::memcpy(&y, data + sizeof x, sizeof y);
 
-    double angle = 0;
-    try {
-        angle = roteka::Module1::VectorAngle(x, y);
-    } catch (const roteka::RunTimeError&) {
+    const auto direction = roteka::vectorAngle(x, y);
+    if (!direction) {
         if (!(std::isinf(x) && std::isinf(y)))
-            fail("raised an error", x, y, 0);
+            fail("gave no direction", x, y, 0);
         return 0;
     }
+    const double angle = *direction;
     if (std::isinf(x) && std::isinf(y))
         fail("gave a direction to two infinite components", x, y, angle);
     if (std::isnan(x) || std::isnan(y) || (x == 0 && y == 0)) {

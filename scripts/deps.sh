@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ make cmake qt6-base-dev qt6-serialport-dev libgl-dev
-          fonts-ipafont-gothic fonts-dejavu-core util-linux desktop-file-utils appstream "$@")
+          fonts-ipafont-gothic fonts-dejavu-core util-linux desktop-file-utils appstream man-db
+          "$@")
 
 missing=()
 for p in "${packages[@]}"; do

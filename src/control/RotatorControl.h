@@ -100,8 +100,8 @@ private:
     void sendLine(const QString& text);
     bool sendGoTo();
     // The status line tells that the port is closed; the connect button offers "connect" again
-    // when asked to. Turn right and step right leave the button as it is: the operator may have
-    // pressed them by mistake next to the turn-left and step-left buttons, which reset it.
+    // when asked to. Turn right and step right leave the button as it is, unlike every other
+    // action: operators know the buttons this way, so it stays.
     void reportPortClosed(bool offerConnect);
 
     void setStatusLine(const QString& text);

@@ -6,6 +6,8 @@
 #include <QHostInfo>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace roteka {
 
 namespace {
@@ -26,12 +28,21 @@ RotatorServer::RotatorServer(RotatorControl& rotator, QObject* parent)
 void RotatorServer::accept() {
     while (QTcpSocket* client = server_.nextPendingConnection()) {
         connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-        if (server_.findChildren<QTcpSocket*>().size() > MaxClients) {
+        if (connectedClients() > MaxClients) {
             client->abort();
             continue;
         }
         connect(client, &QTcpSocket::readyRead, this, [this, client] { read(client); });
     }
+}
+
+// A client that has hung up counts no more, though its socket lives until the next turn of the
+// event loop.
+qsizetype RotatorServer::connectedClients() const {
+    const QList<QTcpSocket*> clients = server_.findChildren<QTcpSocket*>();
+    return std::count_if(clients.cbegin(), clients.cend(), [](const QTcpSocket* client) {
+        return client->state() == QAbstractSocket::ConnectedState;
+    });
 }
 
 void RotatorServer::read(QTcpSocket* client) {
@@ -70,8 +81,7 @@ QByteArray RotatorServer::answer(const NetCommand& command) {
                                                                       : NetIoError);
     };
     // Stop and the free turns are the window's buttons, which tell nothing but the port's state.
-    const auto pressed = [&](void (RotatorControl::*button)()) {
-        (rotator_.*button)();
+    const auto portState = [&] {
         return done(rotator_.portIsOpen() ? RotatorControl::Done : RotatorControl::PortClosed);
     };
     switch (command.kind) {
@@ -85,12 +95,15 @@ QByteArray RotatorServer::answer(const NetCommand& command) {
             return done(rotator_.turnToBearing(position->first));
         return netReply(command, NetInvalid);
     case NetCommand::Stop:
-        return pressed(&RotatorControl::stop);
+        rotator_.stop();
+        return portState();
     case NetCommand::Move:
-        if (const auto direction = netDirection(command.arguments))
-            return *direction > 0   ? pressed(&RotatorControl::turnRight)
-                   : *direction < 0 ? pressed(&RotatorControl::turnLeft)
-                                    : netReply(command, NetUnavailable);
+        if (const auto direction = netDirection(command.arguments)) {
+            if (*direction == 0)
+                return netReply(command, NetUnavailable);
+            *direction > 0 ? rotator_.turnRight() : rotator_.turnLeft();
+            return portState();
+        }
         return netReply(command, NetInvalid);
     case NetCommand::GetInfo:
         return netReply(command, NetOk, {{"Info", QStringLiteral("ROTEKA " ROTEKA_VERSION)}});

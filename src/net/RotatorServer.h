@@ -35,6 +35,7 @@ public:
 
 private:
     void accept();
+    qsizetype connectedClients() const;
     void read(QTcpSocket* client);
     QByteArray answer(const NetCommand& command);
 

@@ -37,46 +37,47 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectControls() {
     RotatorControl* control = &control_;
-    connect(turnLeftButton, &QPushButton::clicked, control, &RotatorControl::turnLeft);
-    connect(stopButton, &QPushButton::clicked, control, &RotatorControl::stop);
-    connect(turnRightButton, &QPushButton::clicked, control, &RotatorControl::turnRight);
-    connect(stepRightButton, &QPushButton::clicked, control, &RotatorControl::stepRight);
-    connect(stepLeftButton, &QPushButton::clicked, control, &RotatorControl::stepLeft);
-    connect(connectButton, &QPushButton::clicked, control, &RotatorControl::toggleConnection);
-    connect(registerButton, &QPushButton::clicked, control, &RotatorControl::registerSettings);
-    connect(sendCommandButton, &QPushButton::clicked, this,
-            [this] { control_.sendCommand(commandEdit->text()); });
+    connect(turnLeftButton_, &QPushButton::clicked, control, &RotatorControl::turnLeft);
+    connect(stopButton_, &QPushButton::clicked, control, &RotatorControl::stop);
+    connect(turnRightButton_, &QPushButton::clicked, control, &RotatorControl::turnRight);
+    connect(stepRightButton_, &QPushButton::clicked, control, &RotatorControl::stepRight);
+    connect(stepLeftButton_, &QPushButton::clicked, control, &RotatorControl::stepLeft);
+    connect(connectButton_, &QPushButton::clicked, control, &RotatorControl::toggleConnection);
+    connect(registerButton_, &QPushButton::clicked, control, &RotatorControl::registerSettings);
+    connect(sendCommandButton_, &QPushButton::clicked, this,
+            [this] { control_.sendCommand(commandEdit_->text()); });
     for (int i = 0; i < RotatorControl::SwitchCount; ++i)
-        connect(switchButtons.at(size_t(i)), &QPushButton::clicked, this,
+        connect(switchButtons_.at(size_t(i)), &QPushButton::clicked, this,
                 [this, i] { control_.toggleSwitch(i); });
-    connect(portCombo, &QComboBox::activated, this,
-            [this] { control_.choosePort(portCombo->currentText()); });
-    connect(portNumberEdit, &QLineEdit::textChanged, control, &RotatorControl::setPortNumberField);
-    connect(lineSettingsEdit, &QLineEdit::textChanged, control,
+    connect(portCombo_, &QComboBox::activated, this,
+            [this] { control_.choosePort(portCombo_->currentText()); });
+    connect(portNumberEdit_, &QLineEdit::textChanged, control, &RotatorControl::setPortNumberField);
+    connect(lineSettingsEdit_, &QLineEdit::textChanged, control,
             &RotatorControl::setLineSettingsField);
-    connect(offsetEdit, &QLineEdit::textChanged, control, &RotatorControl::setOffsetField);
-    connect(mapBox, &PictureBox::clicked, this, &MainWindow::turnToClick);
+    connect(offsetEdit_, &QLineEdit::textChanged, control, &RotatorControl::setOffsetField);
+    connect(mapBox_, &PictureBox::clicked, this, &MainWindow::turnToClick);
 }
 
 void MainWindow::followControl() {
     RotatorControl* control = &control_;
-    connect(control, &RotatorControl::statusLineChanged, statusLabel, &QLabel::setText);
-    connect(control, &RotatorControl::commandedAngleChanged, commandedAngleLabel, &QLabel::setText);
+    connect(control, &RotatorControl::statusLineChanged, statusLabel_, &QLabel::setText);
+    connect(control, &RotatorControl::commandedAngleChanged, commandedAngleLabel_,
+            &QLabel::setText);
     connect(control, &RotatorControl::azimuthChanged, this, [this](const QString& azimuth) {
-        azimuthLabel->setText(azimuth);
+        azimuthLabel_->setText(azimuth);
         redrawMap();
     });
     connect(control, &RotatorControl::firstValueTaken, this, [this] {
-        commandedAngleCaption->setText(QStringLiteral("設定角度 ＝"));
+        commandedAngleCaption_->setText(QStringLiteral("設定角度 ＝"));
         drawTargetPointer();
     });
     connect(control, &RotatorControl::connectOfferChanged, this, [this](bool offersConnect) {
-        connectButton->setText(offersConnect ? QStringLiteral("接続") : QStringLiteral("切断"));
+        connectButton_->setText(offersConnect ? QStringLiteral("接続") : QStringLiteral("切断"));
     });
     connect(control, &RotatorControl::switchChanged, this, &MainWindow::showSwitch);
     connect(control, &RotatorControl::settingsFieldsChanged, this, &MainWindow::showSettingsFields);
     connect(control, &RotatorControl::portListFound, this, &MainWindow::showPortList);
-    connect(control, &RotatorControl::pageChosen, pages, &TabControl::setCurrentIndex);
+    connect(control, &RotatorControl::pageChosen, pages_, &TabControl::setCurrentIndex);
 }
 
 void MainWindow::showSettingsFields() {
@@ -84,21 +85,21 @@ void MainWindow::showSettingsFields() {
         if (edit->text() != text)
             edit->setText(text);
     };
-    show(portNumberEdit, control_.portNumberField());
-    show(lineSettingsEdit, control_.lineSettingsField());
-    show(offsetEdit, control_.offsetField());
+    show(portNumberEdit_, control_.portNumberField());
+    show(lineSettingsEdit_, control_.lineSettingsField());
+    show(offsetEdit_, control_.offsetField());
 }
 
 // The devices are added to the list; the drop-down's text stays as it is.
 void MainWindow::showPortList(const QStringList& names) {
-    const QString shown = portCombo->currentText();
-    portCombo->addItems(names);
-    portCombo->setCurrentIndex(-1);
-    portCombo->setEditText(shown);
+    const QString shown = portCombo_->currentText();
+    portCombo_->addItems(names);
+    portCombo_->setCurrentIndex(-1);
+    portCombo_->setEditText(shown);
 }
 
 void MainWindow::showSwitch(int index, bool on) {
-    QPushButton* button = switchButtons.at(size_t(index));
+    QPushButton* button = switchButtons_.at(size_t(index));
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button,
                      on ? SwitchedOn : QApplication::palette(button).color(QPalette::Button));
@@ -109,42 +110,42 @@ void MainWindow::showSwitch(int index, bool on) {
 void MainWindow::turnToClick(QPoint globalPos) {
     pointer_.setClickPosition(globalPos);
     const QPoint at = pointer_.cursorPos();
-    const auto box = pointer_.windowRect(*mapBox);
+    const auto box = pointer_.windowRect(*mapBox_);
     pointer_.setClickPosition(std::nullopt);
     if (box)
         control_.turnToBearing(clickedBearing(at.x() - box->left(), at.y() - box->top()));
 }
 
 void MainWindow::redrawMap() {
-    mapBox->setPersistentDrawing(true);
-    mapBox->clearDrawing();
+    mapBox_->setPersistentDrawing(true);
+    mapBox_->clearDrawing();
     if (!control_.commandedAngle().isEmpty())
         drawTargetPointer();
-    mapBox->setPenWidth(3);
-    mapBox->circle(MapCentreTwips, CentreRingRadius);
+    mapBox_->setPenWidth(3);
+    mapBox_->circle(MapCentreTwips, CentreRingRadius);
     const QPointF end = pointerEnd(leadingNumber(control_.azimuth()), AzimuthPointerLength);
-    mapBox->setPenColor(AzimuthBlue);
-    mapBox->line(MapCentreTwips, end);
-    mapBox->setPersistentDrawing(false);
+    mapBox_->setPenColor(AzimuthBlue);
+    mapBox_->line(MapCentreTwips, end);
+    mapBox_->setPersistentDrawing(false);
 }
 
 void MainWindow::drawTargetPointer() {
-    mapBox->setPenWidth(4);
+    mapBox_->setPenWidth(4);
     const QPointF end = pointerEnd(leadingNumber(control_.commandedAngle()), TargetPointerLength);
-    mapBox->setPenColor(TargetGreen);
-    mapBox->line(MapCentreTwips, end);
+    mapBox_->setPenColor(TargetGreen);
+    mapBox_->line(MapCentreTwips, end);
     if (aimPointerWanted(control_.offsetField()))
         drawAimPointer();
 }
 
 // The aim pointer shows where the antenna really points when the offset corrects the target.
 void MainWindow::drawAimPointer() {
-    mapBox->setPenWidth(4);
+    mapBox_->setPenWidth(4);
     const double aim =
         leadingNumber(control_.commandedAngle()) - leadingNumber(control_.offsetField());
     const QPointF end = pointerEnd(aim, TargetPointerLength);
-    mapBox->setPenColor(AimOrange);
-    mapBox->line(MapCentreTwips, end);
+    mapBox_->setPenColor(AimOrange);
+    mapBox_->line(MapCentreTwips, end);
 }
 
 } // namespace roteka

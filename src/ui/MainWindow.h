@@ -27,30 +27,6 @@ public:
     MainWindow(RotatorControl& control, PointerPosition& pointer, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The controls, for tests and benchmarks to press and read.
-    QLabel* statusLabel = nullptr;
-    QLabel* commandedAngleCaption = nullptr; // "初期化中" until the first reply
-    QLabel* commandedAngleLabel = nullptr;
-    QPushButton* connectButton = nullptr;
-    TabControl* pages = nullptr;
-    QPushButton* turnLeftButton = nullptr;
-    QPushButton* stopButton = nullptr;
-    QPushButton* turnRightButton = nullptr;
-    QLabel* azimuthLabel = nullptr;
-    QPushButton* stepLeftButton = nullptr;
-    QPushButton* stepRightButton = nullptr;
-    PictureBox* mapBox = nullptr;
-    QGroupBox* settingsFrame = nullptr;
-    QComboBox* portCombo = nullptr;
-    QLineEdit* portNumberEdit = nullptr;
-    QLineEdit* lineSettingsEdit = nullptr;
-    QLineEdit* offsetEdit = nullptr;
-    QPushButton* registerButton = nullptr;
-    QGroupBox* controllerFrame = nullptr;
-    QLineEdit* commandEdit = nullptr;
-    QPushButton* sendCommandButton = nullptr;
-    std::array<QPushButton*, 4> switchButtons{};
-
 private:
     void createControls();
     void connectControls();
@@ -68,6 +44,30 @@ private:
 
     RotatorControl& control_;
     PointerPosition& pointer_;
+
+    // The controls, each with its name as object name.
+    QLabel* statusLabel_ = nullptr;
+    QLabel* commandedAngleCaption_ = nullptr; // "初期化中" until the first reply
+    QLabel* commandedAngleLabel_ = nullptr;
+    QPushButton* connectButton_ = nullptr;
+    TabControl* pages_ = nullptr;
+    QPushButton* turnLeftButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QPushButton* turnRightButton_ = nullptr;
+    QLabel* azimuthLabel_ = nullptr;
+    QPushButton* stepLeftButton_ = nullptr;
+    QPushButton* stepRightButton_ = nullptr;
+    PictureBox* mapBox_ = nullptr;
+    QGroupBox* settingsFrame_ = nullptr;
+    QComboBox* portCombo_ = nullptr;
+    QLineEdit* portNumberEdit_ = nullptr;
+    QLineEdit* lineSettingsEdit_ = nullptr;
+    QLineEdit* offsetEdit_ = nullptr;
+    QPushButton* registerButton_ = nullptr;
+    QGroupBox* controllerFrame_ = nullptr;
+    QLineEdit* commandEdit_ = nullptr;
+    QPushButton* sendCommandButton_ = nullptr;
+    std::array<QPushButton*, 4> switchButtons_{};
 };
 
 } // namespace roteka

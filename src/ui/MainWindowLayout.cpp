@@ -218,165 +218,168 @@ void MainWindow::createControls() {
         setAutoFillBackground(true);
     }
 
-    statusLabel = make<QLabel>(this, twips(120, 30, 2985, 195), QString());
-    setBackground(statusLabel, rgb(0x0000C0));
-    setTextColor(statusLabel, rgb(0xFFFF80));
-    statusLabel->setFont(faces.font(Pitch::Proportional, Pt9_75));
-    setTip(statusLabel, QStringLiteral("ポートの接続状態等のメッセージを表示します。"));
+    statusLabel_ = make<QLabel>(this, twips(120, 30, 2985, 195), QString());
+    setBackground(statusLabel_, rgb(0x0000C0));
+    setTextColor(statusLabel_, rgb(0xFFFF80));
+    statusLabel_->setFont(faces.font(Pitch::Proportional, Pt9_75));
+    setTip(statusLabel_, QStringLiteral("ポートの接続状態等のメッセージを表示します。"));
 
-    commandedAngleCaption =
+    commandedAngleCaption_ =
         make<QLabel>(this, twips(90, 270, 975, 165), QStringLiteral("初期化中"));
-    setBackground(commandedAngleCaption, rgb(0x0000C0));
-    setTextColor(commandedAngleCaption, rgb(0xFFFFFF));
-    commandedAngleCaption->setFont(faces.font(Pitch::Proportional, Pt8_25));
+    setBackground(commandedAngleCaption_, rgb(0x0000C0));
+    setTextColor(commandedAngleCaption_, rgb(0xFFFFFF));
+    commandedAngleCaption_->setFont(faces.font(Pitch::Proportional, Pt8_25));
 
-    commandedAngleLabel = make<QLabel>(this, twips(1200, 240, 1095, 195));
-    setBackground(commandedAngleLabel, rgb(0x0000C0));
-    setTextColor(commandedAngleLabel, rgb(0xFFFF80));
-    commandedAngleLabel->setFont(faces.font(Pitch::Proportional, Pt9_75));
+    commandedAngleLabel_ = make<QLabel>(this, twips(1200, 240, 1095, 195));
+    setBackground(commandedAngleLabel_, rgb(0x0000C0));
+    setTextColor(commandedAngleLabel_, rgb(0xFFFF80));
+    commandedAngleLabel_->setFont(faces.font(Pitch::Proportional, Pt9_75));
 
-    connectButton = make<QPushButton>(this, twips(2700, 90, 525, 345), QStringLiteral("接続"));
-    setBackground(connectButton, rgb(0xFFFFC0));
-    setTip(connectButton, QStringLiteral("接続・切断を行います。（ドグルスイッチ）"));
+    connectButton_ = make<QPushButton>(this, twips(2700, 90, 525, 345), QStringLiteral("接続"));
+    setBackground(connectButton_, rgb(0xFFFFC0));
+    setTip(connectButton_, QStringLiteral("接続・切断を行います。（ドグルスイッチ）"));
 
-    pages = new TabControl(this);
-    pages->setGeometry(twips(30, 480, 3195, 4245));
-    pages->setTabCaption(0, QStringLiteral("ＫＭX"));
-    pages->setTabCaption(1, QStringLiteral("環境設定"));
+    pages_ = new TabControl(this);
+    pages_->setGeometry(twips(30, 480, 3195, 4245));
+    pages_->setTabCaption(0, QStringLiteral("ＫＭX"));
+    pages_->setTabCaption(1, QStringLiteral("環境設定"));
 
-    QWidget* operating = pages->page(0);
-    turnLeftButton =
+    QWidget* operating = pages_->page(0);
+    turnLeftButton_ =
         makeOnPage<QPushButton>(operating, twips(90, 360, 645, 465), QStringLiteral("←"));
-    setBackground(turnLeftButton, rgb(0xC0FFC0));
-    turnLeftButton->setFont(faces.font(Pitch::Proportional, Pt11_25, true));
-    turnLeftButton->setAccessibleName(QStringLiteral("左回転 (CCW)"));
-    setTip(turnLeftButton, QStringLiteral("ローテーターを左（CCW）へ回転させます。"));
+    setBackground(turnLeftButton_, rgb(0xC0FFC0));
+    turnLeftButton_->setFont(faces.font(Pitch::Proportional, Pt11_25, true));
+    turnLeftButton_->setAccessibleName(QStringLiteral("左回転 (CCW)"));
+    setTip(turnLeftButton_, QStringLiteral("ローテーターを左（CCW）へ回転させます。"));
 
-    stopButton = makeOnPage<QPushButton>(operating, twips(750, 360, 645, 465), QStringLiteral("■"));
-    setBackground(stopButton, rgb(0xC0FFC0));
-    stopButton->setAccessibleName(QStringLiteral("停止"));
-    setTip(stopButton, QStringLiteral("ローテータの回転をストップさせます。"));
+    stopButton_ =
+        makeOnPage<QPushButton>(operating, twips(750, 360, 645, 465), QStringLiteral("■"));
+    setBackground(stopButton_, rgb(0xC0FFC0));
+    stopButton_->setAccessibleName(QStringLiteral("停止"));
+    setTip(stopButton_, QStringLiteral("ローテータの回転をストップさせます。"));
 
-    turnRightButton =
+    turnRightButton_ =
         makeOnPage<QPushButton>(operating, twips(1410, 360, 645, 465), QStringLiteral("→"));
-    setBackground(turnRightButton, rgb(0xC0FFC0));
-    turnRightButton->setFont(faces.font(Pitch::Proportional, Pt12, true));
-    turnRightButton->setAccessibleName(QStringLiteral("右回転 (CW)"));
-    setTip(turnRightButton,
+    setBackground(turnRightButton_, rgb(0xC0FFC0));
+    turnRightButton_->setFont(faces.font(Pitch::Proportional, Pt12, true));
+    turnRightButton_->setAccessibleName(QStringLiteral("右回転 (CW)"));
+    setTip(turnRightButton_,
            QStringLiteral("ローテーターを右（CW）へ回転させます。(角度方位は変動しません)"));
 
-    azimuthLabel = makeOnPage<QLabel>(operating, twips(2130, 390, 945, 435), QStringLiteral("000"));
-    setBackground(azimuthLabel, rgb(0xFFC0FF));
-    setTextColor(azimuthLabel, rgb(0x0000FF));
-    azimuthLabel->setFont(faces.font(Pitch::Fixed, Pt18, true));
-    azimuthLabel->setAlignment(Qt::AlignCenter);
-    setTip(azimuthLabel, QStringLiteral("コントローラーから送られてきた角度を表示します。"));
+    azimuthLabel_ =
+        makeOnPage<QLabel>(operating, twips(2130, 390, 945, 435), QStringLiteral("000"));
+    setBackground(azimuthLabel_, rgb(0xFFC0FF));
+    setTextColor(azimuthLabel_, rgb(0x0000FF));
+    azimuthLabel_->setFont(faces.font(Pitch::Fixed, Pt18, true));
+    azimuthLabel_->setAlignment(Qt::AlignCenter);
+    setTip(azimuthLabel_, QStringLiteral("コントローラーから送られてきた角度を表示します。"));
 
-    stepLeftButton =
+    stepLeftButton_ =
         makeOnPage<QPushButton>(operating, twips(420, 870, 615, 210), QStringLiteral("-15"));
-    setBackground(stepLeftButton, rgb(0xE0E0E0));
-    stepLeftButton->setAccessibleName(QStringLiteral("15度左"));
-    setTip(stepLeftButton,
+    setBackground(stepLeftButton_, rgb(0xE0E0E0));
+    stepLeftButton_->setAccessibleName(QStringLiteral("15度左"));
+    setTip(stepLeftButton_,
            QStringLiteral("最終コマンドの角度から１５度左（ＣＣＷ）へ回転させます。"));
 
-    stepRightButton =
+    stepRightButton_ =
         makeOnPage<QPushButton>(operating, twips(1050, 870, 585, 210), QStringLiteral("+15"));
-    setBackground(stepRightButton, rgb(0xE0E0E0));
-    stepRightButton->setAccessibleName(QStringLiteral("15度右"));
-    setTip(stepRightButton, QStringLiteral("最終コマンドの角度に１０度右（ＣＷ）へ回転させます。"));
+    setBackground(stepRightButton_, rgb(0xE0E0E0));
+    stepRightButton_->setAccessibleName(QStringLiteral("15度右"));
+    setTip(stepRightButton_,
+           QStringLiteral("最終コマンドの角度に１０度右（ＣＷ）へ回転させます。"));
 
-    mapBox = new PictureBox(operating);
-    TabControl::place(mapBox, twips(60, 1110, 3045, 3075));
-    mapBox->setPicture(stationMap(userMapPath()));
-    mapBox->setFocusPolicy(Qt::TabFocus);
-    mapBox->setAccessibleName(QStringLiteral("地図"));
-    setTip(mapBox, QStringLiteral("クリックでその位置方向へ回転させます。"));
+    mapBox_ = new PictureBox(operating);
+    TabControl::place(mapBox_, twips(60, 1110, 3045, 3075));
+    mapBox_->setPicture(stationMap(userMapPath()));
+    mapBox_->setFocusPolicy(Qt::TabFocus);
+    mapBox_->setAccessibleName(QStringLiteral("地図"));
+    setTip(mapBox_, QStringLiteral("クリックでその位置方向へ回転させます。"));
 
-    QWidget* settings = pages->page(1);
+    QWidget* settings = pages_->page(1);
     auto* whenShown = new WhenShown(settings);
-    settingsFrame =
+    settingsFrame_ =
         makeOnPage<QGroupBox>(settings, twips(90, 390, 3015, 2085), QStringLiteral("環境設定"));
 
     // Until its page is shown the drop-down holds only its list; the list is filled at
     // start-up and its text, which start-up leaves as it is, is given with the text box.
-    portCombo = new QComboBox(settingsFrame);
-    portCombo->setGeometry(twips(840, 240, 2115, 285));
-    portCombo->setInsertPolicy(QComboBox::NoInsert);
-    setBackground(portCombo, rgb(0xC0FFFF));
-    whenShown->add([box = portCombo] {
+    portCombo_ = new QComboBox(settingsFrame_);
+    portCombo_->setGeometry(twips(840, 240, 2115, 285));
+    portCombo_->setInsertPolicy(QComboBox::NoInsert);
+    setBackground(portCombo_, rgb(0xC0FFFF));
+    whenShown->add([box = portCombo_] {
         box->setEditable(true);
         box->setEditText(QStringLiteral("コムポート選択"));
     });
-    whenShown->setFont(portCombo, faces.font(Pitch::Proportional, Pt8_25));
-    setTip(portCombo, QStringLiteral("コムポートを選択すれば「Port No」欄に番号が書き込まれます。"
-                                     "　設定後は再起動してください。"));
+    whenShown->setFont(portCombo_, faces.font(Pitch::Proportional, Pt8_25));
+    setTip(portCombo_, QStringLiteral("コムポートを選択すれば「Port No」欄に番号が書き込まれます。"
+                                      "　設定後は再起動してください。"));
     QLabel* portComboCaption =
-        labelFor(make<QLabel>(settingsFrame, twips(90, 300, 675, 165), QStringLiteral("有効Port")),
-                 portCombo);
+        labelFor(make<QLabel>(settingsFrame_, twips(90, 300, 675, 165), QStringLiteral("有効Port")),
+                 portCombo_);
 
-    portNumberEdit =
-        make<QLineEdit>(settingsFrame, twips(1590, 570, 435, 285), QStringLiteral("3"));
-    setBackground(portNumberEdit, rgb(0xC0FFC0));
-    whenShown->setFont(portNumberEdit, faces.font(Pitch::Proportional, Pt9_75, true));
+    portNumberEdit_ =
+        make<QLineEdit>(settingsFrame_, twips(1590, 570, 435, 285), QStringLiteral("3"));
+    setBackground(portNumberEdit_, rgb(0xC0FFC0));
+    whenShown->setFont(portNumberEdit_, faces.font(Pitch::Proportional, Pt9_75, true));
     setTip(
-        portNumberEdit,
+        portNumberEdit_,
         QStringLiteral("上の有効ポートよりコントローラの接続されているポートを選択してください。"));
     QLabel* portNumberCaption =
-        labelFor(make<QLabel>(settingsFrame, twips(120, 630, 615, 195), QStringLiteral("Port No")),
-                 portNumberEdit);
+        labelFor(make<QLabel>(settingsFrame_, twips(120, 630, 615, 195), QStringLiteral("Port No")),
+                 portNumberEdit_);
 
-    lineSettingsEdit =
-        make<QLineEdit>(settingsFrame, twips(1590, 900, 1335, 285), QStringLiteral("9600,N,8,1"));
-    setBackground(lineSettingsEdit, rgb(0xC0FFC0));
-    whenShown->setFont(lineSettingsEdit, faces.font(Pitch::Proportional, Pt9_75));
-    setTip(lineSettingsEdit,
+    lineSettingsEdit_ =
+        make<QLineEdit>(settingsFrame_, twips(1590, 900, 1335, 285), QStringLiteral("9600,N,8,1"));
+    setBackground(lineSettingsEdit_, rgb(0xC0FFC0));
+    whenShown->setFont(lineSettingsEdit_, faces.font(Pitch::Proportional, Pt9_75));
+    setTip(lineSettingsEdit_,
            QStringLiteral("(通常は変更不要です。)"
                           "ボーレイト，パリティ，ビット，ストップビットを記入します。"));
     QLabel* lineSettingsCaption = labelFor(
-        make<QLabel>(settingsFrame, twips(120, 960, 945, 165), QStringLiteral("ボーレイト等")),
-        lineSettingsEdit);
+        make<QLabel>(settingsFrame_, twips(120, 960, 945, 165), QStringLiteral("ボーレイト等")),
+        lineSettingsEdit_);
 
-    offsetEdit = make<QLineEdit>(settingsFrame, twips(1590, 1230, 525, 270), QStringLiteral("0"));
-    setBackground(offsetEdit, rgb(0xC0FFC0));
-    whenShown->setFont(offsetEdit, faces.font(Pitch::Proportional, Pt8_25));
-    setTip(offsetEdit,
+    offsetEdit_ = make<QLineEdit>(settingsFrame_, twips(1590, 1230, 525, 270), QStringLiteral("0"));
+    setBackground(offsetEdit_, rgb(0xC0FFC0));
+    whenShown->setFont(offsetEdit_, faces.font(Pitch::Proportional, Pt8_25));
+    setTip(offsetEdit_,
            QStringLiteral("オフセット値（プラス・マイナスの数字）を入れた数値が目的の角度に"
                           "加算されたものが設定角度としてコントロールされます。"));
     QLabel* offsetCaption =
-        labelFor(make<QLabel>(settingsFrame, twips(120, 1320, 525, 225), QStringLiteral("ｵﾌｾｯﾄ")),
-                 offsetEdit);
+        labelFor(make<QLabel>(settingsFrame_, twips(120, 1320, 525, 225), QStringLiteral("ｵﾌｾｯﾄ")),
+                 offsetEdit_);
 
-    registerButton =
-        make<QPushButton>(settingsFrame, twips(1560, 1620, 1365, 345), QStringLiteral("環境登録"));
-    setBackground(registerButton, rgb(0x80FF80));
-    whenShown->setFont(registerButton, faces.font(Pitch::Proportional, Pt9_75));
-    setTip(registerButton,
+    registerButton_ =
+        make<QPushButton>(settingsFrame_, twips(1560, 1620, 1365, 345), QStringLiteral("環境登録"));
+    setBackground(registerButton_, rgb(0x80FF80));
+    whenShown->setFont(registerButton_, faces.font(Pitch::Proportional, Pt9_75));
+    setTip(registerButton_,
            QStringLiteral("環境設定変更実施の場合は、このボタンを必ず押して環境へ登録し"
                           "てください。　訂正後、「ＲＯＴＥＫＡ」を再起動してください。"));
 
     QLabel* versionLabel =
-        make<QLabel>(settingsFrame, twips(150, 1770, 1155, 165), QStringLiteral("Ver 20130625"));
+        make<QLabel>(settingsFrame_, twips(150, 1770, 1155, 165), QStringLiteral("Ver 20130625"));
 
-    controllerFrame = makeOnPage<QGroupBox>(settings, twips(90, 2550, 3015, 1605),
-                                            QStringLiteral("コントローラ環境設定等"));
+    controllerFrame_ = makeOnPage<QGroupBox>(settings, twips(90, 2550, 3015, 1605),
+                                             QStringLiteral("コントローラ環境設定等"));
 
-    commandEdit = make<QLineEdit>(controllerFrame, twips(90, 240, 1425, 270));
-    setBackground(commandEdit, rgb(0xFFFFC0));
-    whenShown->setFont(commandEdit, faces.font(Pitch::Fixed, Pt9_75, true));
-    commandEdit->setAccessibleName(QStringLiteral("ｺﾏﾝﾄﾞ入力（半角大文字）"));
-    setTip(commandEdit,
+    commandEdit_ = make<QLineEdit>(controllerFrame_, twips(90, 240, 1425, 270));
+    setBackground(commandEdit_, rgb(0xFFFFC0));
+    whenShown->setFont(commandEdit_, faces.font(Pitch::Fixed, Pt9_75, true));
+    commandEdit_->setAccessibleName(QStringLiteral("ｺﾏﾝﾄﾞ入力（半角大文字）"));
+    setTip(commandEdit_,
            QStringLiteral("ここにコマント゛のみを入力して「データ転送」ボタンで実行してくだ"
                           "さい。　★ [Enter] は入力不要"));
 
-    sendCommandButton = make<QPushButton>(controllerFrame, twips(1680, 180, 1155, 285),
-                                          QStringLiteral("データ転送"));
-    setBackground(sendCommandButton, rgb(0xFFFFC0));
-    setTip(sendCommandButton,
+    sendCommandButton_ = make<QPushButton>(controllerFrame_, twips(1680, 180, 1155, 285),
+                                           QStringLiteral("データ転送"));
+    setBackground(sendCommandButton_, rgb(0xFFFFC0));
+    setTip(sendCommandButton_,
            QStringLiteral("テキストボックスにコマンドリファレンスの内容を記入後このボタ"
                           "ンを押してください。"));
 
     QLabel* commandHint = make<QLabel>(
-        controllerFrame, twips(150, 630, 2715, 525),
+        controllerFrame_, twips(150, 630, 2715, 525),
         QStringLiteral(
             "ｺﾏﾝﾄﾞ入力（半角大文字）後にデータ転送ボタンをクリック　例：「V」（設定情報表示）"
             "　　　★  [Enter]は入力不要"));
@@ -386,65 +389,66 @@ void MainWindow::createControls() {
     setTip(commandHint, QStringLiteral("ｺﾏﾝﾄﾞ入力（半角大文字）後にデータ転送ボタンをクリック　例："
                                        "「V」（設定情報表示）　★  [Enter]は入力不要"));
 
-    switchButtons[0] =
-        make<QPushButton>(controllerFrame, twips(60, 1260, 705, 285), QStringLiteral("SW1"));
-    switchButtons[1] =
-        make<QPushButton>(controllerFrame, twips(795, 1260, 675, 285), QStringLiteral("SW2"));
-    switchButtons[2] =
-        make<QPushButton>(controllerFrame, twips(1485, 1260, 705, 285), QStringLiteral("SW3"));
-    switchButtons[3] =
-        make<QPushButton>(controllerFrame, twips(2220, 1260, 705, 285), QStringLiteral("SW4"));
-    for (QPushButton* button : switchButtons)
+    switchButtons_[0] =
+        make<QPushButton>(controllerFrame_, twips(60, 1260, 705, 285), QStringLiteral("SW1"));
+    switchButtons_[1] =
+        make<QPushButton>(controllerFrame_, twips(795, 1260, 675, 285), QStringLiteral("SW2"));
+    switchButtons_[2] =
+        make<QPushButton>(controllerFrame_, twips(1485, 1260, 705, 285), QStringLiteral("SW3"));
+    switchButtons_[3] =
+        make<QPushButton>(controllerFrame_, twips(2220, 1260, 705, 285), QStringLiteral("SW4"));
+    for (QPushButton* button : switchButtons_)
         setTip(button, SwitchTip);
 
     const std::initializer_list<std::pair<QWidget*, const char*>> names{
-        {statusLabel, "statusLabel"},
-        {commandedAngleCaption, "commandedAngleCaption"},
-        {commandedAngleLabel, "commandedAngleLabel"},
-        {connectButton, "connectButton"},
-        {pages, "pages"},
-        {turnLeftButton, "turnLeftButton"},
-        {stopButton, "stopButton"},
-        {turnRightButton, "turnRightButton"},
-        {azimuthLabel, "azimuthLabel"},
-        {stepLeftButton, "stepLeftButton"},
-        {stepRightButton, "stepRightButton"},
-        {mapBox, "mapBox"},
-        {settingsFrame, "settingsFrame"},
-        {portCombo, "portCombo"},
+        {statusLabel_, "statusLabel"},
+        {commandedAngleCaption_, "commandedAngleCaption"},
+        {commandedAngleLabel_, "commandedAngleLabel"},
+        {connectButton_, "connectButton"},
+        {pages_, "pages"},
+        {turnLeftButton_, "turnLeftButton"},
+        {stopButton_, "stopButton"},
+        {turnRightButton_, "turnRightButton"},
+        {azimuthLabel_, "azimuthLabel"},
+        {stepLeftButton_, "stepLeftButton"},
+        {stepRightButton_, "stepRightButton"},
+        {mapBox_, "mapBox"},
+        {settingsFrame_, "settingsFrame"},
+        {portCombo_, "portCombo"},
         {portComboCaption, "portComboCaption"},
-        {portNumberEdit, "portNumberEdit"},
+        {portNumberEdit_, "portNumberEdit"},
         {portNumberCaption, "portNumberCaption"},
-        {lineSettingsEdit, "lineSettingsEdit"},
+        {lineSettingsEdit_, "lineSettingsEdit"},
         {lineSettingsCaption, "lineSettingsCaption"},
-        {offsetEdit, "offsetEdit"},
+        {offsetEdit_, "offsetEdit"},
         {offsetCaption, "offsetCaption"},
-        {registerButton, "registerButton"},
+        {registerButton_, "registerButton"},
         {versionLabel, "versionLabel"},
-        {controllerFrame, "controllerFrame"},
-        {commandEdit, "commandEdit"},
-        {sendCommandButton, "sendCommandButton"},
+        {controllerFrame_, "controllerFrame"},
+        {commandEdit_, "commandEdit"},
+        {sendCommandButton_, "sendCommandButton"},
         {commandHint, "commandHint"},
-        {switchButtons[0], "switch1Button"},
-        {switchButtons[1], "switch2Button"},
-        {switchButtons[2], "switch3Button"},
-        {switchButtons[3], "switch4Button"}};
+        {switchButtons_[0], "switch1Button"},
+        {switchButtons_[1], "switch2Button"},
+        {switchButtons_[2], "switch3Button"},
+        {switchButtons_[3], "switch4Button"}};
     for (const auto& [widget, name] : names)
         widget->setObjectName(QLatin1String(name));
 
     auto* buttonStyle = new ButtonFaceStyle;
     buttonStyle->setParent(this);
     for (QPushButton* button :
-         {turnLeftButton, stopButton, turnRightButton, stepRightButton, stepLeftButton,
-          connectButton, switchButtons[0], registerButton, sendCommandButton, switchButtons[1],
-          switchButtons[2], switchButtons[3]})
+         {turnLeftButton_, stopButton_, turnRightButton_, stepRightButton_, stepLeftButton_,
+          connectButton_, switchButtons_[0], registerButton_, sendCommandButton_, switchButtons_[1],
+          switchButtons_[2], switchButtons_[3]})
         button->setStyle(buttonStyle);
 
     const std::initializer_list<QWidget*> focusOrder{
-        pages->tabBar(),   mapBox,           turnLeftButton,   stopButton,       turnRightButton,
-        stepRightButton,   stepLeftButton,   registerButton,   lineSettingsEdit, portNumberEdit,
-        sendCommandButton, commandEdit,      connectButton,    offsetEdit,       portCombo,
-        switchButtons[0],  switchButtons[1], switchButtons[2], switchButtons[3]};
+        pages_->tabBar(),  mapBox_,           turnLeftButton_,    stopButton_,
+        turnRightButton_,  stepRightButton_,  stepLeftButton_,    registerButton_,
+        lineSettingsEdit_, portNumberEdit_,   sendCommandButton_, commandEdit_,
+        connectButton_,    offsetEdit_,       portCombo_,         switchButtons_[0],
+        switchButtons_[1], switchButtons_[2], switchButtons_[3]};
     QWidget* previous = nullptr;
     for (QWidget* widget : focusOrder) {
         if (previous)
@@ -452,7 +456,7 @@ void MainWindow::createControls() {
         previous = widget;
     }
 
-    pages->setCurrentIndex(0);
+    pages_->setCurrentIndex(0);
 }
 
 } // namespace roteka

@@ -2,7 +2,8 @@
 # Installs a build into a staging prefix and checks it: exactly the expected files, the
 # programs executable, icons of the size their directory names, the desktop entry and the
 # AppStream metainfo valid and pointing at each other, and the launcher starting the program in
-# the per-user data directory (with stand-ins that report where they ran and their arguments).
+# the per-user data directory (with stand-ins that report where they ran and their arguments),
+# and the manual pages formatting without a warning and naming every option --help lists.
 # Usage: check_install.sh <build-dir>
 set -uo pipefail
 build=${1:?usage: check_install.sh <build-dir>}
@@ -23,6 +24,8 @@ expected=(bin/roteka bin/roteka-launcher bin/roteka-mapgen bin/roteka-sim
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" share/doc/roteka/LICENSE
   share/doc/roteka/README.md share/doc/roteka/copyright share/roteka/land-110m.json
   share/roteka/world-atlas-LICENSE)
+programs=(roteka roteka-sim roteka-mapgen roteka-launcher)
+for program in "${programs[@]}"; do expected+=("share/man/man1/$program.1"); done
 for size in 16 22 24 32 48 64 128 256; do
   icon=share/icons/hicolor/${size}x${size}/apps/$id.png
   expected+=("$icon")
@@ -35,6 +38,26 @@ check "exactly the expected files are installed" diff <(printf '%s\n' "${expecte
 check "the programs are executable" [ -z "$(find "$prefix/bin" -type f ! -perm -u=x)" ]
 quiet() { "$@" >/dev/null 2>&1; }
 check "the installed simulator runs" quiet "$prefix/bin/roteka-sim" --help
+
+# The page formats without a warning at the width lintian uses and is the named program's.
+formats() {
+  local warnings text
+  warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$2" 2>&1 >/dev/null) && [ -z "$warnings" ] &&
+    text=$(MANWIDTH=80 man -E UTF-8 -l "$2" 2>/dev/null) && grep -qE "^ +$1 +- " <<<"$text"
+}
+# Each long option in the program's --help is described in its page (written \- in roff).
+documented() {
+  local help option page
+  help=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/$1" --help) && page=$(sed 's/\\-/-/g' "$2") || return 1
+  for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+    grep -qF -- "$option" <<<"$page" || { echo "$1: $option is not in $2"; return 1; }
+  done
+}
+for program in "${programs[@]}"; do
+  page=$prefix/share/man/man1/$program.1
+  check "the manual page of $program formats without a warning" formats "$program" "$page"
+  [ "$program" = roteka-launcher ] || check "the manual page of $program names each option of --help" documented "$program" "$page"
+done
 
 desktop=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "app/Form1.h"
-#include "app/MessageBoxes.h"
-#include "app/RunTimeError.h"
-#include "map/PointerPosition.h"
-#include "serial/DeviceCatalogue.h"
-#include "serial/LineSettings.h"
-#include "serial/SerialPort.h"
+#include "platform/DeviceCatalogue.h"
+#include "platform/LineSettings.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PlatformError.h"
+#include "platform/PointerPosition.h"
+#include "platform/SerialPort.h"
 
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
 
 #include <optional>
+#include <utility>
 
 namespace roteka::test {
 
@@ -26,7 +26,7 @@ struct RecordingMessageBoxes : MessageBoxes {
 struct FakeDeviceCatalogue : DeviceCatalogue {
     QStringList serialDeviceNames() override {
         if (fail)
-            throw RunTimeError(QStringLiteral("device query failed"));
+            throw PlatformError(QStringLiteral("device query failed"));
         return names;
     }
     QStringList names;
@@ -53,61 +53,55 @@ struct FakePointerPosition : PointerPosition {
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:
-    void setCommPort(int number) override {
+    void setPortNumber(int number) override {
         if (number < 1 || open_)
-            throw RunTimeError(QStringLiteral("invalid port number"));
-        commPort_ = number;
+            throw PlatformError(QStringLiteral("invalid port number"));
+        portNumber_ = number;
     }
-    int commPort() const override { return commPort_; }
-    void setSettings(const QString& settings) override {
+    int portNumber() const override { return portNumber_; }
+    void setLineSettings(const QString& settings) override {
         if (!parseLineSettings(settings))
-            throw RunTimeError(QStringLiteral("invalid settings"));
+            throw PlatformError(QStringLiteral("invalid settings"));
         settings_ = settings;
     }
-    QString settings() const override { return settings_; }
-    void setPortOpen(bool open) override {
-        if (open && (open_ || !openablePorts.contains(commPort_)))
-            throw RunTimeError(QStringLiteral("cannot open"));
-        opens += open;
-        open_ = open;
+    QString lineSettings() const override { return settings_; }
+    void open() override {
+        if (open_ || !openablePorts.contains(portNumber_))
+            throw PlatformError(QStringLiteral("cannot open"));
+        ++opens;
+        open_ = true;
     }
-    bool portOpen() const override { return open_; }
-    void output(const QString& text) override {
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    void write(const QString& text) override {
         if (!open_)
-            throw RunTimeError(QStringLiteral("port closed"));
+            throw PlatformError(QStringLiteral("port closed"));
         written += text.toLocal8Bit();
     }
-    int inBufferCount() const override { return int(incoming_.size()); }
-    QString input() override {
-        const QString text = QString::fromLatin1(incoming_.left(inputCount(incoming_.size())));
-        incoming_.remove(0, text.size());
-        return text;
-    }
-    int commEvent() const override { return commEvent_; }
+    QString readAll() override { return QString::fromLatin1(std::exchange(incoming_, {})); }
 
-    // Raises the receive event when the threshold is met.
     void feed(const QByteArray& bytes) {
         incoming_ += bytes;
-        if (receiveThresholdMet(incoming_.size())) {
-            commEvent_ = ReceiveEvent;
-            emit onComm();
-        }
+        emit received();
+    }
+    // The device goes away, as the real port reports it.
+    void lose() {
+        open_ = false;
+        emit deviceLost();
     }
     QByteArray written;
     QList<int> openablePorts{3};
     int opens = 0;
 
 private:
-    int commPort_ = 1;
+    int portNumber_ = 1;
     QString settings_ = QStringLiteral("9600,N,8,1");
     bool open_ = false;
     QByteArray incoming_;
-    int commEvent_ = 0;
 };
 
-// The platform the window sees in tests, all of it fake.
+// The platform the control sees in tests, all of it fake.
 struct FakePlatform {
-    Platform services() { return {serial, devices, messages, pointer}; }
     FakeSerialPort serial;
     FakeDeviceCatalogue devices;
     RecordingMessageBoxes messages;

@@ -3,8 +3,7 @@
 #include "FakePlatform.h"
 #include "PtyPeer.h"
 
-#include "app/QtPlatform.h"
-#include "ui/CaptionLabel.h"
+#include "app/Program.h"
 #include "ui/PictureBox.h"
 #include "ui/TabControl.h"
 
@@ -21,30 +20,42 @@
 
 namespace roteka::test {
 
-// Responsibilities: the window started on the fake platform in a test directory whose settings
-// file holds the given content (port 3, which the fake port opens, by default); the platform
-// can be prepared before the start.
+// Responsibilities: the rotator control on the fake platform in a test directory whose settings
+// file holds the given content (port 3, which the fake port opens, by default), started; the
+// platform can be prepared before the start. With a window, the window follows the control
+// from before the start.
 struct FakeStation {
     explicit FakeStation(const QByteArray& settingsFile = "3,9600,N,8,1:0\r\n",
-                         const std::function<void(FakePlatform&)>& prepare = {})
-        : form(platform.services()) {
+                         const std::function<void(FakePlatform&)>& prepare = {},
+                         bool withWindow = false) {
         dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
         if (prepare)
             prepare(platform);
-        form.Form_Load();
+        if (withWindow)
+            shownBy = std::make_unique<MainWindow>(control, platform.pointer);
+        control.startUp();
     }
     TestDirectory dir;
     FakePlatform platform;
-    Form1 form;
+    RotatorControl control{platform.serial, platform.devices, platform.messages};
+    std::unique_ptr<MainWindow> shownBy;
 };
 
-// Responsibilities: the window on the real platform services, its messages recorded, not started
-// yet: the test prepares the settings file and the port, then calls Form_Load.
+// The window on the fake platform, started as FakeStation starts.
+struct FakeWindow : FakeStation {
+    explicit FakeWindow(const QByteArray& settingsFile = "3,9600,N,8,1:0\r\n",
+                        const std::function<void(FakePlatform&)>& prepare = {})
+        : FakeStation(settingsFile, prepare, true), window(*shownBy) {}
+    MainWindow& window;
+};
+
+// Responsibilities: the program on the real platform services, its messages recorded, not
+// started yet: the test prepares the settings file and the port, then starts the control.
 struct RealWindow {
-    QtPlatform platform;
     RecordingMessageBoxes messages;
-    std::unique_ptr<Form1> form = std::make_unique<Form1>(
-        Platform{platform.serial, platform.devices, messages, platform.pointer});
+    std::unique_ptr<Program> program = std::make_unique<Program>(&messages);
+    RotatorControl& control = program->control;
+    MainWindow& window = program->window;
 };
 
 // The test's directory with COM<n> bound to a pseudo-terminal whose other end the test plays as
@@ -63,15 +74,15 @@ struct BoundController {
     std::unique_ptr<PtyPeer> controller;
 };
 
-// Responsibilities: the window started on the real serial service, its settings file naming
-// COM<n> (bound to the controller's pseudo-terminal) or holding the given content. The window
+// Responsibilities: the program started on the real serial service, its settings file naming
+// COM<n> (bound to the controller's pseudo-terminal) or holding the given content. The program
 // goes before the controller and the directory.
 struct PtyStation : BoundController, RealWindow {
     explicit PtyStation(int portNumber, const QByteArray& settingsFile = {})
         : BoundController(portNumber) {
         settingsFile.isEmpty() ? writeSettings()
                                : dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
-        form->Form_Load();
+        control.startUp();
     }
 };
 
@@ -99,11 +110,35 @@ struct Simulator {
     bool bound = false;
 };
 
-// What the window shows and holds, as one line: status line | connect caption | azimuth |
-// last-commanded angle | initialisation marker | receive buffer.
-inline QString state(const Form1& form) {
-    return QStringList{form.Label1->text(), form.Command6->text(),  form.Label4->text(),
-                       form.Label5->text(), form.Label2[5]->text(), form.ReceiveBuffer}
+// A control of the window, found by its object name.
+template <class Control> Control* part(const QWidget& window, const QString& name) {
+    Control* found = window.findChild<Control*>(name);
+    if (!found)
+        qFatal("the window has no %s named %s", Control::staticMetaObject.className(),
+               qPrintable(name));
+    return found;
+}
+
+// The control's state as the window shows it, in one line: status line | connect caption |
+// azimuth | commanded angle | caption before the commanded angle | receive buffer.
+inline QString state(const RotatorControl& control) {
+    return QStringList{control.statusLine(),
+                       control.offersConnect() ? "接続" : "切断",
+                       control.azimuth(),
+                       control.commandedAngle(),
+                       control.waitingFirstValue() ? "初期化中" : "設定角度 ＝",
+                       control.receiveBuffer()}
+        .join('|');
+}
+
+// The same line read from the window's controls.
+inline QString state(const MainWindow& window, const RotatorControl& control) {
+    return QStringList{part<QLabel>(window, "statusLabel")->text(),
+                       part<QPushButton>(window, "connectButton")->text(),
+                       part<QLabel>(window, "azimuthLabel")->text(),
+                       part<QLabel>(window, "commandedAngleLabel")->text(),
+                       part<QLabel>(window, "commandedAngleCaption")->text(),
+                       control.receiveBuffer()}
         .join('|');
 }
 
@@ -117,13 +152,15 @@ inline bool sameAsGolden(const QImage& image, const QString& path) {
 }
 
 // The messages the window shows, as it shows them (lines joined with CR LF).
-inline const QString FailureReport =
-    QStringLiteral("ポートを設定しようとしましたが、このポートのオープンに失敗しました。\r\n\r\n"
-                   "パソコンのコムポートに合わせ修正し環境登録ボタンで登録してください。\r\n\r\n"
-                   "旧システムで環境設定している場合は、「ROTEKA."
-                   "DAT」を新バージョン用に変更しましたので再設定してください。");
-inline const QString Registered =
-    QStringLiteral("環境への登録が終了しました。\r\n\r\nコムポート変更の場合はこのプログラムを一度"
-                   "再起動してください。");
+inline const QString FailureReport = QStringLiteral("ポートを設定しようとしましたが、"
+                                                    "このポートのオープンに失敗しました。\r\n\r\n"
+                                                    "パソコンのコムポートに合わせ修正し"
+                                                    "環境登録ボタンで登録してください。\r\n\r\n"
+                                                    "旧システムで環境設定している場合は、"
+                                                    "「ROTEKA.DAT」を新バージョン用に"
+                                                    "変更しましたので再設定してください。");
+inline const QString Registered = QStringLiteral("環境への登録が終了しました。\r\n\r\n"
+                                                 "コムポート変更の場合は"
+                                                 "このプログラムを一度再起動してください。");
 
 } // namespace roteka::test

@@ -29,13 +29,18 @@ private slots:
         // Station lat, lon; place lat, lon; its great-circle bearing (deg) and distance (km) on
         // a sphere of 6371 km; map range (km, 0: to the antipode); ring spacing (km).
         // clang-format off
-        for (const auto& [name, g, legend] : std::initializer_list<std::tuple<const char*, QList<double>, QString>>{
-                 {"London: New York", QList<double>{51.51, -0.13, 40.71, -74.01, 288.33, 5570.4, 0, 5000}, "5000km/ring|R=20015km|51.51N 0.13W"},
-                 {"Tokyo: Sydney", QList<double>{35.68, 139.77, -33.87, 151.21, 169.93, 7824.5, 0, 2500}, "2500km/ring|R=20015km|35.68N 139.77E"},
-                 {"Sydney: Santiago over the date line", QList<double>{-33.87, 151.21, -33.45, -70.67, 145.28, 11346.4, 0, 4000}, "4000km/ring|R=20015km|33.87S 151.21E"},
-                 {"Tokyo: Rio de Janeiro near the rim", QList<double>{35.68, 139.77, -22.91, -43.17, 12.10, 18567.0, 0, 10000}, "10000km/ring|R=20015km|35.68N 139.77E"},
-                 {"London: Madrid on a regional map", QList<double>{51.51, -0.13, 40.42, -3.70, 193.93, 1263.2, 2000, 500}, "500km/ring|R=2000km|51.51N 0.13W"},
-}) {
+        for (const auto& [g, legend] : std::initializer_list<std::pair<QList<double>, QString>>{
+            // London: New York
+            {{51.51, -0.13, 40.71, -74.01, 288.33, 5570.4, 0, 5000}, "5000km/ring|R=20015km|51.51N 0.13W"},
+            // Tokyo: Sydney
+            {{35.68, 139.77, -33.87, 151.21, 169.93, 7824.5, 0, 2500}, "2500km/ring|R=20015km|35.68N 139.77E"},
+            // Sydney: Santiago over the date line
+            {{-33.87, 151.21, -33.45, -70.67, 145.28, 11346.4, 0, 4000}, "4000km/ring|R=20015km|33.87S 151.21E"},
+            // Tokyo: Rio de Janeiro near the rim
+            {{35.68, 139.77, -22.91, -43.17, 12.10, 18567.0, 0, 10000}, "10000km/ring|R=20015km|35.68N 139.77E"},
+            // London: Madrid on a regional map
+            {{51.51, -0.13, 40.42, -3.70, 193.93, 1263.2, 2000, 500}, "500km/ring|R=2000km|51.51N 0.13W"},
+        }) {
             // clang-format on
             const double range = g[6] > 0 ? g[6] : 20015.1; // the antipode, 20015 km away
             const MapOptions options{{g[0], g[1]}, g[6] > 0 ? g[6] : kAntipodeDistanceKm, g[7]};
@@ -71,22 +76,29 @@ private slots:
                        "]}");
             return QStringList(map) << "--data=" + file.fileName();
         };
+        const auto row = [](const char* name, const QStringList& args, int exitCode,
+                            const QString& message, int size = 0) {
+            QTest::newRow(name) << args << exitCode << message << size;
+        };
+        const QByteArray deep =
+            QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(40) + "null" +
+            QByteArray("]}").repeated(40);
         // clang-format off
-        QTest::newRow("map of the land data") << QStringList{"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out} << 0 << "" << 200;
+        row("land map", {"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out}, 0, "", 200);
         for (const int size : {16, 22, 24, 32, 48, 64, 256})
             QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size;
-        QTest::newRow("latitude 95") << QStringList{"--lat", "95", "--lon", "1", out} << 2 << "latitude must be" << 0;
-        QTest::newRow("malformed locator") << QStringList{"--locator", "IO9", out} << 2 << "--locator needs a Maidenhead locator" << 0;
-        QTest::newRow("locator and latitude") << QStringList{"--locator", "IO91", "--lat", "1", out} << 2 << "cannot be combined" << 0;
-        QTest::newRow("icon of 8 px") << QStringList{"--icon", "8", out} << 2 << "--icon needs a size from 16 to 1024" << 0;
-        QTest::newRow("missing data file") << (QStringList(map) << "--data" << dir_.filePath("none")) << 1 << "cannot read" << 0;
-        QTest::newRow("unwritable output") << QStringList{"--icon", "16", "--out", out_ + "/x.png"} << 1 << "cannot write" << 0;
-        QTest::newRow("arc past the end") << data(R"({"type":"Polygon","arcs":[[0,1]]})") << 1 << "points past the 1 arcs" << 0;
-        QTest::newRow("huge arc reference") << data(R"({"type":"Polygon","arcs":[[1e300]]})") << 1 << "not an integer" << 0;
-        QTest::newRow("no land") << data(R"({"type":"GeometryCollection","geometries":[]})") << 1 << "holds no polygons" << 0;
-        QTest::newRow("empty arc") << data(R"({"type":"Polygon","arcs":[[0]]})", "[]") << 1 << "arc 0 has no positions" << 0;
-        QTest::newRow("longitude 190") << data(R"({"type":"Polygon","arcs":[[0]]})", "[[190,0],[0,0]]") << 1 << "outside -180..180" << 0;
-        QTest::newRow("nested too deeply") << data(QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(40) + "null" + QByteArray("]}").repeated(40)) << 1 << "nested too deeply" << 0;
+        row("latitude 95", {"--lat", "95", "--lon", "1", out}, 2, "latitude must be");
+        row("malformed locator", {"--locator", "IO9", out}, 2, "--locator needs a Maidenhead locator");
+        row("locator and latitude", {"--locator", "IO91", "--lat", "1", out}, 2, "cannot be combined");
+        row("icon of 8 px", {"--icon", "8", out}, 2, "--icon needs a size from 16 to 1024");
+        row("missing data file", QStringList(map) << "--data" << dir_.filePath("none"), 1, "cannot read");
+        row("unwritable output", {"--icon", "16", "--out", out_ + "/x.png"}, 1, "cannot write");
+        row("arc past the end", data(R"({"type":"Polygon","arcs":[[0,1]]})"), 1, "points past the 1 arcs");
+        row("huge arc reference", data(R"({"type":"Polygon","arcs":[[1e300]]})"), 1, "not an integer");
+        row("no land", data(R"({"type":"GeometryCollection","geometries":[]})"), 1, "holds no polygons");
+        row("empty arc", data(R"({"type":"Polygon","arcs":[[0]]})", "[]"), 1, "arc 0 has no positions");
+        row("longitude 190", data(R"({"type":"Polygon","arcs":[[0]]})", "[[190,0],[0,0]]"), 1, "outside -180..180");
+        row("nested too deeply", data(deep), 1, "nested too deeply");
         // clang-format on
     }
     void runsLikeAnOperator() {
@@ -117,7 +129,8 @@ private slots:
             const auto centre = locatorCentre(locator);
             QVERIFY2(centre && std::fabs(centre->lat - lat) < 1e-6 && std::fabs(centre->lon - lon) < 1e-6, locator);
         }
-        for (const char* bad : {"", "IO9", "IO91w", "IO91wm4", "IO91wm4x", "SA00", "IS00", "IOA1", "IO91yz", "IO91wmxx", "IO91wm481", "IO 1", "ＩＯ91"})
+        for (const char* bad : {"", "IO9", "IO91w", "IO91wm4", "IO91wm4x", "SA00", "IS00", "IOA1", "IO91yz",
+                                "IO91wmxx", "IO91wm481", "IO 1", "ＩＯ91"})
             QVERIFY2(!locatorCentre(QString::fromUtf8(bad)), bad);
         // clang-format on
     }

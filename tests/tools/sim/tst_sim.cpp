@@ -129,7 +129,8 @@ private slots:
         QFile(temp_.filePath("COM5")).open(QIODevice::WriteOnly);
         const QString aliasDir = " --alias-dir " + temp_.path(); // where COM5 is a file
         // clang-format off
-        for (const auto& [name, args, exitCode, message] : std::initializer_list<std::tuple<const char*, QString, int, QString>>{
+        for (const auto& [name, args, exitCode, message] :
+             std::initializer_list<std::tuple<const char*, QString, int, QString>>{
                  {"unknown option", "--bogus", 2, "unknown option '--bogus'"},
                  {"start beyond 360", "--start 361", 2, "outside the range 0-360"},
                  {"baud without device", "--baud 9600", 2, "--baud only applies"},

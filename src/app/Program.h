@@ -2,10 +2,9 @@
 
 #include "app/Options.h"
 #include "control/RotatorControl.h"
-#include "platform/DeviceCatalogue.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PointerPosition.h"
-#include "platform/QtSerialPort.h"
+#include "platform/SystemServices.h"
 #include "ui/MainWindow.h"
 
 #include <memory>
@@ -28,8 +27,8 @@ public:
     // window is shown.
     void start(const Options& options = {});
 
-    QtSerialPort serial;
-    QtDeviceCatalogue devices;
+    SystemSerialPort serial;
+    SystemDeviceCatalogue devices;
     QtMessageBoxes messages;
     QtPointerPosition pointer;
     RotatorControl control;

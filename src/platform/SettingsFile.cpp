@@ -2,6 +2,7 @@
 
 #include "platform/PlatformError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -13,6 +14,12 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include "platform/WinErrorText.h"
+
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace roteka {
@@ -75,10 +82,27 @@ void writeSettingsLine(const QString& fileName, const QString& line) {
     if (::fsync(temporary.handle()) != 0)
         discard(QString::fromLocal8Bit(std::strerror(errno)));
 #endif
+#ifdef Q_OS_WIN
+    if (::_commit(temporary.handle()) != 0)
+        discard(QString::fromLocal8Bit(std::strerror(errno)));
+#endif
     temporary.close();
     if (temporary.error() != QFileDevice::NoError)
         discard(temporary.errorString());
 
+#ifdef Q_OS_WIN
+    // By the names' own UTF-16 text, so that a folder name outside the code page (a user name
+    // in another script) is no obstacle; the file in place is replaced.
+    const QString from = QDir::toNativeSeparators(temporary.fileName());
+    const QString to = QDir::toNativeSeparators(target.absoluteFilePath());
+    if (!MoveFileExW(reinterpret_cast<const wchar_t*>(from.utf16()),
+                     reinterpret_cast<const wchar_t*>(to.utf16()),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const QString reason = windowsErrorText(GetLastError());
+        QFile::remove(temporary.fileName());
+        throw PlatformError(reason);
+    }
+#else
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
                             QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
@@ -86,6 +110,7 @@ void writeSettingsLine(const QString& fileName, const QString& line) {
         QFile::remove(temporary.fileName());
         throw PlatformError(QString::fromLocal8Bit(error.message()));
     }
+#endif
 }
 
 } // namespace roteka

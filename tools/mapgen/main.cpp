@@ -56,8 +56,14 @@ QString defaultDataPath() {
     if (QFileInfo::exists(QString::fromLatin1(kDefaultData))) {
         return QString::fromLatin1(kDefaultData);
     }
+#ifdef Q_OS_WIN
+    // The Windows zip and installer keep the data beside the programs.
+    const QString installed =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/data/land-110m.json");
+#else
     const QString installed =
         QCoreApplication::applicationDirPath() + QStringLiteral("/../share/roteka/land-110m.json");
+#endif
     if (QFileInfo::exists(installed)) {
         return installed;
     }

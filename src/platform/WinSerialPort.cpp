@@ -1,0 +1,284 @@
+#include "platform/WinSerialPort.h"
+
+#include "platform/PlatformError.h"
+#include "platform/PortNames.h"
+#include "platform/WinErrorText.h"
+
+#include <QWinEventNotifier>
+
+#include <windows.h>
+
+namespace roteka {
+
+namespace {
+
+constexpr DWORD ReadChunk = 4096;
+
+// An outstanding read waits for its first byte as long as it takes, then ends once the line
+// has been quiet this long (or its buffer is full): a reply arrives in one piece, and at once.
+constexpr DWORD ReadGapMs = 20;
+
+// A write may take this long plus the time its characters need on the line (at most 12 bits a
+// character) before it counts as failed.
+constexpr DWORD WriteSlackMs = 2000;
+
+// An operation that ended early because its time ran out, which some drivers report as an
+// error rather than as a short success.
+bool isTimeout(DWORD code) {
+    return code == ERROR_TIMEOUT || code == ERROR_SEM_TIMEOUT || code == WAIT_TIMEOUT;
+}
+
+BYTE parityCode(LineSettings::Parity parity) {
+    switch (parity) {
+    case LineSettings::Parity::Even:
+        return EVENPARITY;
+    case LineSettings::Parity::Odd:
+        return ODDPARITY;
+    case LineSettings::Parity::Mark:
+        return MARKPARITY;
+    case LineSettings::Parity::Space:
+        return SPACEPARITY;
+    case LineSettings::Parity::None:
+        break;
+    }
+    return NOPARITY;
+}
+
+BYTE stopBitsCode(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+    case LineSettings::StopBits::OneAndHalf:
+        return ONE5STOPBITS;
+    case LineSettings::StopBits::Two:
+        return TWOSTOPBITS;
+    case LineSettings::StopBits::One:
+        break;
+    }
+    return ONESTOPBIT;
+}
+
+} // namespace
+
+// The handles and the outstanding read. The events are made once, with the port object; a
+// read's completion sets readEvent, which the notifier watches while the port is open.
+struct WinSerialPort::Io {
+    HANDLE port = INVALID_HANDLE_VALUE;
+    HANDLE readEvent = nullptr;
+    HANDLE writeEvent = nullptr;
+    DWORD eventError = ERROR_SUCCESS;
+    QWinEventNotifier* notifier = nullptr;
+    OVERLAPPED readOverlapped{};
+    bool readPending = false;
+    char readBuffer[ReadChunk];
+};
+
+WinSerialPort::WinSerialPort(QObject* parent) : SerialPort(parent), io_(std::make_unique<Io>()) {
+    io_->readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    io_->writeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!io_->readEvent || !io_->writeEvent) {
+        io_->eventError = GetLastError();
+        return;
+    }
+    io_->notifier = new QWinEventNotifier(io_->readEvent, this);
+    io_->notifier->setEnabled(false);
+    connect(io_->notifier, &QWinEventNotifier::activated, this, &WinSerialPort::readFinished);
+}
+
+WinSerialPort::~WinSerialPort() {
+    close();
+    if (io_->notifier)
+        io_->notifier->setEnabled(false);
+    if (io_->readEvent)
+        CloseHandle(io_->readEvent);
+    if (io_->writeEvent)
+        CloseHandle(io_->writeEvent);
+}
+
+bool WinSerialPort::isOpen() const {
+    return io_->port != INVALID_HANDLE_VALUE;
+}
+
+void WinSerialPort::setPortNumber(int number) {
+    if (number < 1)
+        throw PlatformError(QStringLiteral("invalid port number %1").arg(number));
+    if (isOpen())
+        throw PlatformError(QStringLiteral("the port is already open"));
+    portNumber_ = number;
+}
+
+void WinSerialPort::setLineSettings(const QString& settings) {
+    const auto parsed = parseLineSettings(settings);
+    if (!parsed)
+        throw PlatformError(QStringLiteral("invalid line settings \"%1\"").arg(settings));
+    line_ = *parsed;
+    settingsText_ = settings;
+    if (isOpen())
+        applyLineSettings();
+}
+
+void WinSerialPort::open() {
+    if (isOpen())
+        throw PlatformError(QStringLiteral("the port is already open"));
+    const QString name = devicePathForPort(portNumber_, QString());
+    if (name.isEmpty())
+        throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber_));
+    if (!io_->notifier)
+        throw PlatformError(QStringLiteral("%1: %2").arg(name, windowsErrorText(io_->eventError)));
+
+    // The device namespace reaches every COM number, not only COM1 to COM9.
+    const QString path = QStringLiteral("\\\\.\\") + name;
+    const HANDLE port =
+        CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE)
+        throw PlatformError(QStringLiteral("%1: %2").arg(name, windowsErrorText(GetLastError())));
+    io_->port = port;
+    received_.clear();
+
+    const auto giveUp = [this](const QString& reason) {
+        CloseHandle(io_->port);
+        io_->port = INVALID_HANDLE_VALUE;
+        throw PlatformError(reason);
+    };
+    try {
+        applyLineSettings();
+    } catch (const PlatformError& error) {
+        giveUp(error.message());
+    }
+    if (!PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR))
+        giveUp(QStringLiteral("%1: %2").arg(name, windowsErrorText(GetLastError())));
+    ResetEvent(io_->readEvent);
+    if (!startRead())
+        giveUp(QStringLiteral("%1: %2").arg(name, windowsErrorText(GetLastError())));
+    io_->notifier->setEnabled(true);
+}
+
+void WinSerialPort::close() {
+    if (!isOpen())
+        return;
+    io_->notifier->setEnabled(false);
+    if (io_->readPending) {
+        // The read must be over before its buffer and handle go away.
+        CancelIoEx(io_->port, &io_->readOverlapped);
+        DWORD count = 0;
+        GetOverlappedResult(io_->port, &io_->readOverlapped, &count, TRUE);
+        io_->readPending = false;
+    }
+    CloseHandle(io_->port);
+    io_->port = INVALID_HANDLE_VALUE;
+    received_.clear();
+}
+
+void WinSerialPort::applyLineSettings() {
+    const auto refuse = [this](DWORD code) {
+        throw PlatformError(QStringLiteral("the port refused the line settings \"%1\": %2")
+                                .arg(settingsText_, windowsErrorText(code)));
+    };
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(io_->port, &dcb))
+        refuse(GetLastError());
+    dcb.BaudRate = static_cast<DWORD>(line_.baudRate);
+    dcb.ByteSize = static_cast<BYTE>(line_.dataBits);
+    dcb.Parity = parityCode(line_.parity);
+    dcb.StopBits = stopBitsCode(line_.stopBits);
+    dcb.fBinary = TRUE;
+    dcb.fParity = line_.parity != LineSettings::Parity::None;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(io_->port, &dcb))
+        refuse(GetLastError());
+
+    // No total read time-out: a read ends only after bytes came, ReadGapMs after the last.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = ReadGapMs;
+    const DWORD baud = qMax<DWORD>(static_cast<DWORD>(line_.baudRate), 1);
+    timeouts.WriteTotalTimeoutMultiplier = 12000 / baud + 1;
+    timeouts.WriteTotalTimeoutConstant = WriteSlackMs;
+    if (!SetCommTimeouts(io_->port, &timeouts))
+        refuse(GetLastError());
+}
+
+bool WinSerialPort::startRead() {
+    io_->readOverlapped = OVERLAPPED{};
+    io_->readOverlapped.hEvent = io_->readEvent;
+    if (!ReadFile(io_->port, io_->readBuffer, ReadChunk, nullptr, &io_->readOverlapped) &&
+        GetLastError() != ERROR_IO_PENDING)
+        return false;
+    io_->readPending = true;
+    return true;
+}
+
+void WinSerialPort::readFinished() {
+    if (!isOpen() || !io_->readPending)
+        return;
+    DWORD count = 0;
+    if (!GetOverlappedResult(io_->port, &io_->readOverlapped, &count, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return;
+        io_->readPending = false;
+        // Anything else, the cancellation of the read by the system included (we cancel only in
+        // close(), with the notifier off), means the device is gone.
+        if (!isTimeout(error)) {
+            lose();
+            return;
+        }
+        count = 0;
+    }
+    io_->readPending = false;
+    if (count > 0) {
+        received_.append(io_->readBuffer, static_cast<qsizetype>(count));
+        emit received();
+    }
+    // The handler may have closed the port, or closed and opened it again.
+    if (!isOpen() || io_->readPending)
+        return;
+    if (!startRead())
+        lose();
+}
+
+void WinSerialPort::lose() {
+    close();
+    emit deviceLost();
+}
+
+void WinSerialPort::write(const QString& text) {
+    if (!isOpen())
+        throw PlatformError(QStringLiteral("the port is not open"));
+    const QByteArray bytes = text.toLocal8Bit();
+    if (bytes.isEmpty())
+        return;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = io_->writeEvent;
+    DWORD written = 0;
+    if ((!WriteFile(io_->port, bytes.constData(), static_cast<DWORD>(bytes.size()), nullptr,
+                    &overlapped) &&
+         GetLastError() != ERROR_IO_PENDING) ||
+        !GetOverlappedResult(io_->port, &overlapped, &written, TRUE)) {
+        const DWORD error = GetLastError();
+        if (!isTimeout(error))
+            lose();
+        throw PlatformError(QStringLiteral("write failed: %1").arg(windowsErrorText(error)));
+    }
+    if (written != static_cast<DWORD>(bytes.size()))
+        throw PlatformError(QStringLiteral("write failed: %1 of %2 bytes went out in time")
+                                .arg(written)
+                                .arg(bytes.size()));
+}
+
+QString WinSerialPort::readAll() {
+    const QString text = QString::fromLatin1(received_);
+    received_.clear();
+    return text;
+}
+
+} // namespace roteka

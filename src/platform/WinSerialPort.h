@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/LineSettings.h"
+#include "platform/SerialPort.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+namespace roteka {
+
+// Responsibilities: the serial port on the Windows communications API. Port number n is the
+// system's COMn, opened for this program alone; the line runs without flow control, DTR and
+// RTS raised. One overlapped read is always outstanding while the port is open; its completion
+// reaches the GUI thread through the event loop, its bytes wait in a buffer and received() is
+// emitted. A read that fails (adapter pulled out, driver gone) closes the port and emits
+// deviceLost(). Text goes out in the system's code page; bytes come in as single Latin-1
+// characters. Error texts are the system's own.
+class WinSerialPort : public SerialPort {
+    Q_OBJECT
+public:
+    explicit WinSerialPort(QObject* parent = nullptr);
+    ~WinSerialPort() override;
+
+    void setPortNumber(int number) override;
+    int portNumber() const override { return portNumber_; }
+    void setLineSettings(const QString& settings) override;
+    QString lineSettings() const override { return settingsText_; }
+    void open() override;
+    void close() override;
+    bool isOpen() const override;
+    void write(const QString& text) override;
+    QString readAll() override;
+
+private:
+    struct Io;
+
+    void applyLineSettings();
+    bool startRead();
+    void readFinished();
+    void lose();
+
+    std::unique_ptr<Io> io_;
+    int portNumber_ = 1;
+    QString settingsText_ = QStringLiteral("9600,N,8,1");
+    LineSettings line_;
+    QByteArray received_;
+};
+
+} // namespace roteka

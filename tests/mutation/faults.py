@@ -158,7 +158,7 @@ FAULTS = [
     ('a chosen port keeps its closing parenthesis',
      'src/rules/SettingsLine.cpp',
      'return close < 0 ? number : number.left(close);',
-     'return number;'),
+     'return close < 0 ? number : number.left(close + 1);'),
     ('network azimuth adds the offset',
      'src/control/RotatorControl.cpp',
      'leadingNumber(azimuth_) - leadingNumber(offsetField_)',

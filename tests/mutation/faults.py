@@ -181,7 +181,7 @@ FAULTS = [
      'TargetGreen(0, 200, 0)'),
     ("map not cleared before a report's pointers",
      'src/ui/MainWindow.cpp',
-     '    mapBox->clearDrawing();\n',
+     '    mapBox_->clearDrawing();\n',
      ''),
     ('caption after the first value without its blank',
      'src/ui/MainWindow.cpp',

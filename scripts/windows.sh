@@ -353,6 +353,25 @@ start_roteka() {
   disown $! # killed with the other Wine processes; no job report then
 }
 
+# How many lines of the simulator's output match a pattern; whether at least that many do.
+log_lines() {
+  local count
+  count=$(grep -c -- "$1" "$check_dir/sim.log" 2>/dev/null || true)
+  echo "${count:-0}"
+}
+has_log_lines() { [ "$(log_lines "$1")" -ge "$2" ]; }
+
+# Starts the simulator on a new pseudo-terminal and links it as COM3 (sets sim_pid and pty).
+start_simulator() {
+  local lines=$(($(log_lines '^PTY ') + 1))
+  build/roteka-sim --log --speed 90 --idle-interval 200 >>"$check_dir/sim.log" &
+  sim_pid=$!
+  pids+=("$sim_pid")
+  wait_for 10 has_log_lines '^PTY ' "$lines" || fail_check "the simulator did not start"
+  pty=$(sed -n 's/^PTY //p' "$check_dir/sim.log" | tail -n1)
+  ln -sfn "$pty" "$WINEPREFIX/dosdevices/com3"
+}
+
 run_check() {
   log "Checking the Windows build under Wine"
   local zip=$out/$zip_name.zip
@@ -383,12 +402,8 @@ run_check() {
   wineserver -w
   echo "Wine: $(wine --version) in a fresh prefix"
 
-  build/roteka-sim --log --speed 90 --idle-interval 200 >"$check_dir/sim.log" &
-  pids+=($!)
-  wait_for 10 grep -q '^PTY ' "$check_dir/sim.log" || fail_check "the simulator did not start"
-  local pty
-  pty=$(sed -n 's/^PTY //p' "$check_dir/sim.log" | head -n1)
-  ln -sfn "$pty" "$WINEPREFIX/dosdevices/com3"
+  local sim_pid pty
+  start_simulator
   echo "COM3 is the simulator's $pty"
   printf '3,9600,N,8,1:0\r\n' >"$check_dir/run/ROTEKA.DAT"
 
@@ -410,10 +425,10 @@ run_check() {
   # box on the first page, 106 pixels below and 6 right of the window's corner (twips
   # 1590 and 90); a click to the right of its centre asks for an easterly bearing.
   local before_rx
-  before_rx=$(grep -c '^RX M' "$check_dir/sim.log" || true)
+  before_rx=$(log_lines '^RX M')
   import -window "$window" "$check_dir/2-before-click.png"
   xdotool mousemove "$((wx + 6 + 101 + 60))" "$((wy + 106 + 102))" click 1
-  wait_for 10 test "$(grep -c '^RX M' "$check_dir/sim.log" || true)" -gt "$before_rx" ||
+  wait_for 10 has_log_lines '^RX M' "$((before_rx + 1))" ||
     fail_check "the click on the map sent no M command"
   echo "ok: the click on the map reached the simulator as $(grep '^RX M' "$check_dir/sim.log" | tail -n1 | cut -c4-)"
 
@@ -426,6 +441,20 @@ run_check() {
   [ "${changed%% *}" -gt 50 ] 2>/dev/null ||
     fail_check "the window did not change after the click ($changed pixels differ)"
   echo "ok: the reports moved the pointers ($changed pixels changed)"
+
+  # The controller going away (the simulator ends, its terminal hangs up) closes the port:
+  # the status line (its top 20 rows) changes to say so.
+  kill "$sim_pid"
+  sleep 3
+  import -window "$window" "$check_dir/3-device-gone.png"
+  convert "$check_dir/3-after-click.png" -crop "${ww}x20+0+0" "$check_dir/status-before.png"
+  convert "$check_dir/3-device-gone.png" -crop "${ww}x20+0+0" "$check_dir/status-after.png"
+  changed=$(compare -metric AE "$check_dir/status-before.png" "$check_dir/status-after.png" \
+    null: 2>&1 || true)
+  [ "${changed%% *}" -gt 20 ] 2>/dev/null ||
+    fail_check "the status line did not change when the simulator ended ($changed pixels)"
+  echo "ok: the simulator's end closed the port (the status line changed)"
+  start_simulator
 
   # 4. With COM3 missing, start-up shows the failure message (before the main window), and the
   # main window follows once it is confirmed.

@@ -12,9 +12,10 @@
 #     Qt host tools Debian ships (moc, rcc, uic of the same Qt version), only the parts ROTEKA
 #     uses. The source, the build tree and the installed Qt stay in
 #     ${XDG_CACHE_HOME:-~/.cache}/roteka/ and are reused; the first build takes about
-#     45 minutes on two cores;
-#  3. roteka.exe and roteka-mapgen.exe in build-windows/ (there is no serial-port module for
-#     this Qt: the program talks to the Windows communications API itself);
+#     50 minutes on two cores;
+#  3. roteka.exe, roteka-mapgen.exe and the Start-menu launcher roteka-launcher.exe in
+#     build-windows/ (there is no serial-port module for this Qt: the program talks to the
+#     Windows communications API itself);
 #  4. build-windows/roteka-<version>-windows-x64.zip and ...-setup.exe (NSIS);
 #  5. the check: the program under Wine on a virtual display, with the controller simulator
 #     on a pseudo-terminal that Wine sees as COM3.
@@ -141,7 +142,7 @@ build_qt() {
     tail -n 40 "$cache/qt-configure.log" >&2
     exit 1
   }
-  log "Building Qt (log: $cache/qt-build.log; about 45 minutes the first time)"
+  log "Building Qt (log: $cache/qt-build.log; about 50 minutes the first time)"
   nice -n 19 cmake --build "$qt_build_dir" --parallel "$jobs" >"$cache/qt-build.log" 2>&1 || {
     tail -n 40 "$cache/qt-build.log" >&2
     exit 1
@@ -152,7 +153,9 @@ build_qt() {
 }
 
 install_packages
-build_qt
+if [ "$mode" != check ]; then
+  build_qt
+fi
 [ "$mode" = qt ] && exit 0
 
 # --- 3. ROTEKA for Windows ---------------------------------------------------------------------
@@ -225,7 +228,9 @@ stage_files() {
   mkdir -p "$stage/platforms" "$stage/styles" "$stage/data"
   cp "$out/roteka.exe" "$out/roteka-mapgen.exe" "$stage/"
   # Qt: the modules the programs link, the platform plugin of the window (qwindows) and of the
-  # map generator, which draws without a window (qoffscreen), and the native style.
+  # map generator, which draws without a window (qoffscreen), and the native style, which Qt
+  # loads as the default at start-up before ROTEKA chooses Fusion. No image-format plugin: the
+  # map and the icons are PNG, which Qt Gui reads itself.
   cp "$qt_prefix"/bin/Qt6{Core,Gui,Widgets,Network}.dll "$stage/"
   cp "$qt_prefix/plugins/platforms/qwindows.dll" "$qt_prefix/plugins/platforms/qoffscreen.dll" \
     "$stage/platforms/"

@@ -227,13 +227,12 @@ stage_files() {
   rm -rf "$stage"
   mkdir -p "$stage/platforms" "$stage/styles" "$stage/data"
   cp "$out/roteka.exe" "$out/roteka-mapgen.exe" "$stage/"
-  # Qt: the modules the programs link, the platform plugin of the window (qwindows) and of the
-  # map generator, which draws without a window (qoffscreen), and the native style, which Qt
+  # Qt: the modules the programs link, the platform plugin (qwindows, for the map generator
+  # too: Qt's offscreen platform finds no fonts on Windows), and the native style, which Qt
   # loads as the default at start-up before ROTEKA chooses Fusion. No image-format plugin: the
   # map and the icons are PNG, which Qt Gui reads itself.
   cp "$qt_prefix"/bin/Qt6{Core,Gui,Widgets,Network}.dll "$stage/"
-  cp "$qt_prefix/plugins/platforms/qwindows.dll" "$qt_prefix/plugins/platforms/qoffscreen.dll" \
-    "$stage/platforms/"
+  cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
   cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
   # The compiler's run-time libraries.
   for mingw_file in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
@@ -460,6 +459,18 @@ run_check() {
     fail_check "the status line did not change when the simulator ended ($changed pixels)"
   echo "ok: the simulator's end closed the port (the status line changed)"
   start_simulator
+
+  # The map generator, started from another folder, finds the coastlines beside it and writes
+  # the station map where ROTEKA reads it: the per-user application data folder.
+  local roaming
+  roaming="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/roteka"
+  (cd "$check_dir/run" &&
+    wine "$check_dir/unzipped/$zip_name/roteka-mapgen.exe" --locator IO91wm) \
+    >>"$check_dir/mapgen.log" 2>&1 || fail_check "roteka-mapgen failed (see mapgen.log)"
+  [ "$(identify -format '%wx%h' "$roaming/map.png" 2>/dev/null)" = 200x200 ] ||
+    fail_check "roteka-mapgen wrote no 200 x 200 map in %APPDATA%\\roteka"
+  cp "$roaming/map.png" "$check_dir/mapgen-IO91wm.png"
+  echo "ok: roteka-mapgen wrote %APPDATA%\\roteka\\map.png"
 
   # 4. With COM3 missing, start-up shows the failure message (before the main window), and the
   # main window follows once it is confirmed.

@@ -12,9 +12,10 @@
 #     Qt host tools Debian ships (moc, rcc, uic of the same Qt version), only the parts ROTEKA
 #     uses. The source, the build tree and the installed Qt stay in
 #     ${XDG_CACHE_HOME:-~/.cache}/roteka/ and are reused; the first build takes about
-#     45 minutes on two cores;
-#  3. roteka.exe and roteka-mapgen.exe in build-windows/ (there is no serial-port module for
-#     this Qt: the program talks to the Windows communications API itself);
+#     50 minutes on two cores;
+#  3. roteka.exe, roteka-mapgen.exe and the Start-menu launcher roteka-launcher.exe in
+#     build-windows/ (there is no serial-port module for this Qt: the program talks to the
+#     Windows communications API itself);
 #  4. build-windows/roteka-<version>-windows-x64.zip and ...-setup.exe (NSIS);
 #  5. the check: the program under Wine on a virtual display, with the controller simulator
 #     on a pseudo-terminal that Wine sees as COM3.
@@ -141,7 +142,7 @@ build_qt() {
     tail -n 40 "$cache/qt-configure.log" >&2
     exit 1
   }
-  log "Building Qt (log: $cache/qt-build.log; about 45 minutes the first time)"
+  log "Building Qt (log: $cache/qt-build.log; about 50 minutes the first time)"
   nice -n 19 cmake --build "$qt_build_dir" --parallel "$jobs" >"$cache/qt-build.log" 2>&1 || {
     tail -n 40 "$cache/qt-build.log" >&2
     exit 1
@@ -152,7 +153,9 @@ build_qt() {
 }
 
 install_packages
-build_qt
+if [ "$mode" != check ]; then
+  build_qt
+fi
 [ "$mode" = qt ] && exit 0
 
 # --- 3. ROTEKA for Windows ---------------------------------------------------------------------
@@ -224,11 +227,12 @@ stage_files() {
   rm -rf "$stage"
   mkdir -p "$stage/platforms" "$stage/styles" "$stage/data"
   cp "$out/roteka.exe" "$out/roteka-mapgen.exe" "$stage/"
-  # Qt: the modules the programs link, the platform plugin of the window (qwindows) and of the
-  # map generator, which draws without a window (qoffscreen), and the native style.
+  # Qt: the modules the programs link, the platform plugin (qwindows, for the map generator
+  # too: Qt's offscreen platform finds no fonts on Windows), and the native style, which Qt
+  # loads as the default at start-up before ROTEKA chooses Fusion. No image-format plugin: the
+  # map and the icons are PNG, which Qt Gui reads itself.
   cp "$qt_prefix"/bin/Qt6{Core,Gui,Widgets,Network}.dll "$stage/"
-  cp "$qt_prefix/plugins/platforms/qwindows.dll" "$qt_prefix/plugins/platforms/qoffscreen.dll" \
-    "$stage/platforms/"
+  cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
   cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
   # The compiler's run-time libraries.
   for mingw_file in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
@@ -353,6 +357,25 @@ start_roteka() {
   disown $! # killed with the other Wine processes; no job report then
 }
 
+# How many lines of the simulator's output match a pattern; whether at least that many do.
+log_lines() {
+  local count
+  count=$(grep -c -- "$1" "$check_dir/sim.log" 2>/dev/null || true)
+  echo "${count:-0}"
+}
+has_log_lines() { [ "$(log_lines "$1")" -ge "$2" ]; }
+
+# Starts the simulator on a new pseudo-terminal and links it as COM3 (sets sim_pid and pty).
+start_simulator() {
+  local lines=$(($(log_lines '^PTY ') + 1))
+  build/roteka-sim --log --speed 90 --idle-interval 200 >>"$check_dir/sim.log" &
+  sim_pid=$!
+  pids+=("$sim_pid")
+  wait_for 10 has_log_lines '^PTY ' "$lines" || fail_check "the simulator did not start"
+  pty=$(sed -n 's/^PTY //p' "$check_dir/sim.log" | tail -n1)
+  ln -sfn "$pty" "$WINEPREFIX/dosdevices/com3"
+}
+
 run_check() {
   log "Checking the Windows build under Wine"
   local zip=$out/$zip_name.zip
@@ -383,12 +406,8 @@ run_check() {
   wineserver -w
   echo "Wine: $(wine --version) in a fresh prefix"
 
-  build/roteka-sim --log --speed 90 --idle-interval 200 >"$check_dir/sim.log" &
-  pids+=($!)
-  wait_for 10 grep -q '^PTY ' "$check_dir/sim.log" || fail_check "the simulator did not start"
-  local pty
-  pty=$(sed -n 's/^PTY //p' "$check_dir/sim.log" | head -n1)
-  ln -sfn "$pty" "$WINEPREFIX/dosdevices/com3"
+  local sim_pid pty
+  start_simulator
   echo "COM3 is the simulator's $pty"
   printf '3,9600,N,8,1:0\r\n' >"$check_dir/run/ROTEKA.DAT"
 
@@ -410,10 +429,10 @@ run_check() {
   # box on the first page, 106 pixels below and 6 right of the window's corner (twips
   # 1590 and 90); a click to the right of its centre asks for an easterly bearing.
   local before_rx
-  before_rx=$(grep -c '^RX M' "$check_dir/sim.log" || true)
+  before_rx=$(log_lines '^RX M')
   import -window "$window" "$check_dir/2-before-click.png"
   xdotool mousemove "$((wx + 6 + 101 + 60))" "$((wy + 106 + 102))" click 1
-  wait_for 10 test "$(grep -c '^RX M' "$check_dir/sim.log" || true)" -gt "$before_rx" ||
+  wait_for 10 has_log_lines '^RX M' "$((before_rx + 1))" ||
     fail_check "the click on the map sent no M command"
   echo "ok: the click on the map reached the simulator as $(grep '^RX M' "$check_dir/sim.log" | tail -n1 | cut -c4-)"
 
@@ -426,6 +445,32 @@ run_check() {
   [ "${changed%% *}" -gt 50 ] 2>/dev/null ||
     fail_check "the window did not change after the click ($changed pixels differ)"
   echo "ok: the reports moved the pointers ($changed pixels changed)"
+
+  # The controller going away (the simulator ends, its terminal hangs up) closes the port:
+  # the status line (its top 20 rows) changes to say so.
+  kill "$sim_pid"
+  sleep 3
+  import -window "$window" "$check_dir/3-device-gone.png"
+  convert "$check_dir/3-after-click.png" -crop "${ww}x20+0+0" "$check_dir/status-before.png"
+  convert "$check_dir/3-device-gone.png" -crop "${ww}x20+0+0" "$check_dir/status-after.png"
+  changed=$(compare -metric AE "$check_dir/status-before.png" "$check_dir/status-after.png" \
+    null: 2>&1 || true)
+  [ "${changed%% *}" -gt 20 ] 2>/dev/null ||
+    fail_check "the status line did not change when the simulator ended ($changed pixels)"
+  echo "ok: the simulator's end closed the port (the status line changed)"
+  start_simulator
+
+  # The map generator, started from another folder, finds the coastlines beside it and writes
+  # the station map where ROTEKA reads it: the per-user application data folder.
+  local roaming
+  roaming="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/roteka"
+  (cd "$check_dir/run" &&
+    wine "$check_dir/unzipped/$zip_name/roteka-mapgen.exe" --locator IO91wm) \
+    >>"$check_dir/mapgen.log" 2>&1 || fail_check "roteka-mapgen failed (see mapgen.log)"
+  [ "$(identify -format '%wx%h' "$roaming/map.png" 2>/dev/null)" = 200x200 ] ||
+    fail_check "roteka-mapgen wrote no 200 x 200 map in %APPDATA%\\roteka"
+  cp "$roaming/map.png" "$check_dir/mapgen-IO91wm.png"
+  echo "ok: roteka-mapgen wrote %APPDATA%\\roteka\\map.png"
 
   # 4. With COM3 missing, start-up shows the failure message (before the main window), and the
   # main window follows once it is confirmed.

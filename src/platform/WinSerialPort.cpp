@@ -85,8 +85,8 @@ WinSerialPort::WinSerialPort(QObject* parent) : SerialPort(parent), io_(std::mak
 
 WinSerialPort::~WinSerialPort() {
     close();
-    if (io_->notifier)
-        io_->notifier->setEnabled(false);
+    // The notifier goes before the event it watches.
+    delete io_->notifier;
     if (io_->readEvent)
         CloseHandle(io_->readEvent);
     if (io_->writeEvent)

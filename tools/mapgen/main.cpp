@@ -72,6 +72,8 @@ QString defaultDataPath() {
 
 QtMessageHandler defaultHandler = nullptr;
 
+// The tool draws without a display, on the offscreen platform; on Windows, which needs no display
+// server, on the system's own, as the offscreen platform there finds no fonts for the labels.
 // The offscreen platform complains about a missing XDG_RUNTIME_DIR, which this tool never uses.
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtWarningMsg &&
@@ -102,9 +104,11 @@ bool writePng(const QImage& image, const QString& path, QString* error) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifndef Q_OS_WIN
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+#endif
     defaultHandler = qInstallMessageHandler(quietHandler);
     QGuiApplication app(argc, argv);
     // The station map goes where ROTEKA looks for it: its per-user data directory.

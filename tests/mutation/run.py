@@ -22,9 +22,9 @@ def main():
     parser.add_argument("--work", default="/tmp/roteka-mutation", help="scratch folder")
     parser.add_argument("--only", help="fault numbers, comma-separated")
     args = parser.parse_args()
-    spec = importlib.util.spec_from_file_location("faults", args.faults)
-    faults = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(faults)
+    location = importlib.util.spec_from_file_location("faults", args.faults)
+    faults = importlib.util.module_from_spec(location)
+    location.loader.exec_module(faults)
 
     repo = subprocess.check_output(["git", "rev-parse", "--show-toplevel"], cwd=here, text=True).strip()
     commit = subprocess.check_output(["git", "-C", repo, "rev-parse", "--short", args.rev], text=True).strip()

@@ -52,30 +52,12 @@ QtSerialPort::~QtSerialPort() {
     close();
 }
 
-void QtSerialPort::setPortNumber(int number) {
-    if (number < 1)
-        throw PlatformError(QStringLiteral("invalid port number %1").arg(number));
-    if (port_.isOpen())
-        throw PlatformError(QStringLiteral("the port is already open"));
-    portNumber_ = number;
-}
-
-void QtSerialPort::setLineSettings(const QString& settings) {
-    const auto parsed = parseLineSettings(settings);
-    if (!parsed)
-        throw PlatformError(QStringLiteral("invalid line settings \"%1\"").arg(settings));
-    line_ = *parsed;
-    settingsText_ = settings;
-    if (port_.isOpen())
-        applyLineSettings();
-}
-
 void QtSerialPort::open() {
     if (port_.isOpen())
         throw PlatformError(QStringLiteral("the port is already open"));
-    const QString path = devicePathForPort(portNumber_, aliasDirectory());
+    const QString path = devicePathForPort(portNumber(), aliasDirectory());
     if (path.isEmpty())
-        throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber_));
+        throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber()));
     const QString device = QFileInfo(path).canonicalFilePath();
     if (device.isEmpty())
         throw PlatformError(QStringLiteral("%1 does not exist").arg(path));
@@ -105,12 +87,13 @@ void QtSerialPort::close() {
 }
 
 void QtSerialPort::applyLineSettings() {
-    if (!port_.setBaudRate(line_.baudRate) || !port_.setParity(toQt(line_.parity)) ||
-        !port_.setDataBits(static_cast<QSerialPort::DataBits>(line_.dataBits)) ||
-        !port_.setStopBits(toQt(line_.stopBits)) ||
+    const LineSettings& settings = line();
+    if (!port_.setBaudRate(settings.baudRate) || !port_.setParity(toQt(settings.parity)) ||
+        !port_.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) ||
+        !port_.setStopBits(toQt(settings.stopBits)) ||
         !port_.setFlowControl(QSerialPort::NoFlowControl))
         throw PlatformError(QStringLiteral("the port refused the line settings \"%1\": %2")
-                                .arg(settingsText_, port_.errorString()));
+                                .arg(lineSettings(), port_.errorString()));
 }
 
 void QtSerialPort::write(const QString& text) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/LineSettings.h"
 #include "platform/SerialPort.h"
 
 #include <QSerialPort>
@@ -17,24 +16,19 @@ public:
     explicit QtSerialPort(QObject* parent = nullptr);
     ~QtSerialPort() override;
 
-    void setPortNumber(int number) override;
-    int portNumber() const override { return portNumber_; }
-    void setLineSettings(const QString& settings) override;
-    QString lineSettings() const override { return settingsText_; }
     void open() override;
     void close() override;
     bool isOpen() const override { return port_.isOpen(); }
     void write(const QString& text) override;
     QString readAll() override;
 
+protected:
+    void applyLineSettings() override;
+
 private:
     void handleError(QSerialPort::SerialPortError error);
-    void applyLineSettings();
 
     QSerialPort port_;
-    int portNumber_ = 1;
-    QString settingsText_ = QStringLiteral("9600,N,8,1");
-    LineSettings line_;
 };
 
 } // namespace roteka

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LineSettings.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,12 +17,12 @@ public:
     using QObject::QObject;
 
     // Port number n ("COM n"); raises for n < 1 or while the port is open.
-    virtual void setPortNumber(int number) = 0;
-    virtual int portNumber() const = 0;
+    void setPortNumber(int number);
+    int portNumber() const { return portNumber_; }
     // "baud,parity,data,stop", as parseLineSettings reads it; raises when it does not parse,
     // or when the open port refuses it.
-    virtual void setLineSettings(const QString& settings) = 0;
-    virtual QString lineSettings() const = 0;
+    void setLineSettings(const QString& settings);
+    QString lineSettings() const { return settingsText_; }
     // Raises when the port is already open or its device cannot be had.
     virtual void open() = 0;
     // Nothing happens when the port is closed.
@@ -38,6 +40,16 @@ signals:
     // The device went away while open (adapter pulled out, other end hung up). The port is
     // closed when this is emitted.
     void deviceLost();
+
+protected:
+    const LineSettings& line() const { return line_; }
+    // Puts line() into effect on the open device; raises when the device refuses it.
+    virtual void applyLineSettings() = 0;
+
+private:
+    int portNumber_ = 1;
+    QString settingsText_ = QStringLiteral("9600,N,8,1");
+    LineSettings line_;
 };
 
 } // namespace roteka

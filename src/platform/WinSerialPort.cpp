@@ -97,30 +97,12 @@ bool WinSerialPort::isOpen() const {
     return io_->port != INVALID_HANDLE_VALUE;
 }
 
-void WinSerialPort::setPortNumber(int number) {
-    if (number < 1)
-        throw PlatformError(QStringLiteral("invalid port number %1").arg(number));
-    if (isOpen())
-        throw PlatformError(QStringLiteral("the port is already open"));
-    portNumber_ = number;
-}
-
-void WinSerialPort::setLineSettings(const QString& settings) {
-    const auto parsed = parseLineSettings(settings);
-    if (!parsed)
-        throw PlatformError(QStringLiteral("invalid line settings \"%1\"").arg(settings));
-    line_ = *parsed;
-    settingsText_ = settings;
-    if (isOpen())
-        applyLineSettings();
-}
-
 void WinSerialPort::open() {
     if (isOpen())
         throw PlatformError(QStringLiteral("the port is already open"));
-    const QString name = devicePathForPort(portNumber_, QString());
+    const QString name = devicePathForPort(portNumber(), QString());
     if (name.isEmpty())
-        throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber_));
+        throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber()));
     if (!io_->notifier)
         throw PlatformError(QStringLiteral("%1: %2").arg(name, windowsErrorText(io_->eventError)));
 
@@ -171,18 +153,19 @@ void WinSerialPort::close() {
 void WinSerialPort::applyLineSettings() {
     const auto refuse = [this](DWORD code) {
         throw PlatformError(QStringLiteral("the port refused the line settings \"%1\": %2")
-                                .arg(settingsText_, windowsErrorText(code)));
+                                .arg(lineSettings(), windowsErrorText(code)));
     };
+    const LineSettings& settings = line();
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(io_->port, &dcb))
         refuse(GetLastError());
-    dcb.BaudRate = static_cast<DWORD>(line_.baudRate);
-    dcb.ByteSize = static_cast<BYTE>(line_.dataBits);
-    dcb.Parity = parityCode(line_.parity);
-    dcb.StopBits = stopBitsCode(line_.stopBits);
+    dcb.BaudRate = static_cast<DWORD>(settings.baudRate);
+    dcb.ByteSize = static_cast<BYTE>(settings.dataBits);
+    dcb.Parity = parityCode(settings.parity);
+    dcb.StopBits = stopBitsCode(settings.stopBits);
     dcb.fBinary = TRUE;
-    dcb.fParity = line_.parity != LineSettings::Parity::None;
+    dcb.fParity = settings.parity != LineSettings::Parity::None;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
     dcb.fDtrControl = DTR_CONTROL_ENABLE;
@@ -200,7 +183,7 @@ void WinSerialPort::applyLineSettings() {
     // No total read time-out: a read ends only after bytes came, ReadGapMs after the last.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = ReadGapMs;
-    const DWORD baud = qMax<DWORD>(static_cast<DWORD>(line_.baudRate), 1);
+    const DWORD baud = qMax<DWORD>(static_cast<DWORD>(settings.baudRate), 1);
     timeouts.WriteTotalTimeoutMultiplier = 12000 / baud + 1;
     timeouts.WriteTotalTimeoutConstant = WriteSlackMs;
     if (!SetCommTimeouts(io_->port, &timeouts))

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/LineSettings.h"
 #include "platform/SerialPort.h"
 
 #include <QByteArray>
@@ -22,28 +21,23 @@ public:
     explicit WinSerialPort(QObject* parent = nullptr);
     ~WinSerialPort() override;
 
-    void setPortNumber(int number) override;
-    int portNumber() const override { return portNumber_; }
-    void setLineSettings(const QString& settings) override;
-    QString lineSettings() const override { return settingsText_; }
     void open() override;
     void close() override;
     bool isOpen() const override;
     void write(const QString& text) override;
     QString readAll() override;
 
+protected:
+    void applyLineSettings() override;
+
 private:
     struct Io;
 
-    void applyLineSettings();
     bool startRead();
     void readFinished();
     void lose();
 
     std::unique_ptr<Io> io_;
-    int portNumber_ = 1;
-    QString settingsText_ = QStringLiteral("9600,N,8,1");
-    LineSettings line_;
     QByteArray received_;
 };
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/DeviceCatalogue.h"
-#include "platform/LineSettings.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PlatformError.h"
 #include "platform/PointerPosition.h"
@@ -53,20 +52,8 @@ struct FakePointerPosition : PointerPosition {
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:
-    void setPortNumber(int number) override {
-        if (number < 1 || open_)
-            throw PlatformError(QStringLiteral("invalid port number"));
-        portNumber_ = number;
-    }
-    int portNumber() const override { return portNumber_; }
-    void setLineSettings(const QString& settings) override {
-        if (!parseLineSettings(settings))
-            throw PlatformError(QStringLiteral("invalid settings"));
-        settings_ = settings;
-    }
-    QString lineSettings() const override { return settings_; }
     void open() override {
-        if (open_ || !openablePorts.contains(portNumber_))
+        if (open_ || !openablePorts.contains(portNumber()))
             throw PlatformError(QStringLiteral("cannot open"));
         ++opens;
         open_ = true;
@@ -93,9 +80,10 @@ public:
     QList<int> openablePorts{3};
     int opens = 0;
 
+protected:
+    void applyLineSettings() override {}
+
 private:
-    int portNumber_ = 1;
-    QString settings_ = QStringLiteral("9600,N,8,1");
     bool open_ = false;
     QByteArray incoming_;
 };

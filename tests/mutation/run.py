@@ -25,6 +25,9 @@ def main():
     location = importlib.util.spec_from_file_location("faults", args.faults)
     faults = importlib.util.module_from_spec(location)
     location.loader.exec_module(faults)
+    chosen = [int(n) for n in args.only.split(",")] if args.only else range(1, len(faults.FAULTS) + 1)
+    if any(not 1 <= n <= len(faults.FAULTS) for n in chosen):
+        sys.exit(f"--only takes fault numbers from 1 to {len(faults.FAULTS)}")
 
     repo = subprocess.check_output(["git", "rev-parse", "--show-toplevel"], cwd=here, text=True).strip()
     commit = subprocess.check_output(["git", "-C", repo, "rev-parse", "--short", args.rev], text=True).strip()
@@ -41,7 +44,6 @@ def main():
                  "-DROTEKA_BUILD_BENCH=OFF"]) and run(make) and run(test)):
         sys.exit(f"{commit} does not build or pass its tests unchanged")
 
-    chosen = [int(n) for n in args.only.split(",")] if args.only else range(1, len(faults.FAULTS) + 1)
     missed = stale = 0
     for number in chosen:
         name, path, old, new = faults.FAULTS[number - 1]

@@ -333,9 +333,7 @@ void RotatorControl::toggleSwitch(int index) {
 // Replies
 
 void RotatorControl::readReplies() {
-    QString received;
-    carryOn([&] { received = serial_.readAll(); });
-    for (const QChar c : received) {
+    for (const QChar c : serial_.readAll()) {
         receiveBuffer_ += c;
         if (const auto azimuth = scanStep(receiveBuffer_))
             setAzimuth(QString::number(*azimuth));

@@ -63,14 +63,10 @@ public:
     const QString& commandedAngle() const { return commandedAngle_; }
     bool waitingFirstValue() const { return waitingFirstValue_; }
     bool offersConnect() const { return offersConnect_; }
-    bool switchOn(int index) const { return switches_.at(size_t(index)); }
     const QString& receiveBuffer() const { return receiveBuffer_; }
     const QString& portNumberField() const { return portNumberField_; }
     const QString& lineSettingsField() const { return lineSettingsField_; }
     const QString& offsetField() const { return offsetField_; }
-    // The port number and line settings the port was last set up with.
-    const QString& appliedPortNumber() const { return appliedPortNumber_; }
-    const QString& appliedLineSettings() const { return appliedLineSettings_; }
     bool portIsOpen() const;
 
     // For tests and benchmarks: a reply half received.

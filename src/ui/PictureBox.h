@@ -34,9 +34,7 @@ public:
     void setPicture(const QImage& picture);
 
     void setPersistentDrawing(bool on) { persistentDrawing_ = on; }
-    bool persistentDrawing() const { return persistentDrawing_; }
     void setPenWidth(int pixels) { penWidth_ = qMax(1, pixels); }
-    int penWidth() const { return penWidth_; }
     void setPenColor(const QColor& color) { penColor_ = color; }
     QColor penColor() const { return penColor_.value_or(defaultPenColor()); }
     QColor defaultPenColor() const;

@@ -165,7 +165,7 @@ void RotatorControl::setUpPort(bool carryOnPastFailures) {
 }
 
 void RotatorControl::registerSettings() {
-    carryOn([this] { serial_.close(); });
+    serial_.close();
     if (offsetField_.isEmpty()) {
         offsetField_ = QStringLiteral("0");
         emit settingsFieldsChanged();
@@ -223,7 +223,7 @@ void RotatorControl::toggleConnection() {
         setOffersConnect(false);
         setStatusLine(Connected + boolText(serial_.isOpen()));
     } else if (serial_.isOpen()) {
-        carryOn([this] { serial_.close(); });
+        serial_.close();
         setOffersConnect(true);
         setStatusLine(Disconnected + boolText(serial_.isOpen()));
     }

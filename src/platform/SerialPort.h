@@ -25,13 +25,13 @@ public:
     QString lineSettings() const { return settingsText_; }
     // Raises when the port is already open or its device cannot be had.
     virtual void open() = 0;
-    // Nothing happens when the port is closed.
+    // Nothing happens when the port is closed; never raises.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // The text in the system's 8-bit encoding, in one write; raises when the port is closed or
     // the write fails.
     virtual void write(const QString& text) = 0;
-    // Every received byte not yet read, each as one Latin-1 character.
+    // Every received byte not yet read, each as one Latin-1 character; never raises.
     virtual QString readAll() = 0;
 
 signals:

@@ -103,7 +103,7 @@ bool runLatency(const Options& options) {
     station.writeSettings(QStringLiteral("115200,N,8,1"));
     RawPty& controller = *station.controller;
     test::RealWindow program;
-    RotatorControl& control = program.control;
+    OperatorControl& control = program.control;
     MainWindow& window = program.window;
     control.startUp();
     window.show();
@@ -113,13 +113,13 @@ bool runLatency(const Options& options) {
     }
 
     std::int64_t changedAt = 0;
-    QObject::connect(&control, &RotatorControl::azimuthChanged, [&] { changedAt = nowNs(); });
+    QObject::connect(&control, &OperatorControl::azimuthChanged, [&] { changedAt = nowNs(); });
     std::vector<double> replyLatency;
     for (int i = 0; i < options.latencySamples; ++i) {
         const QByteArray text = reply(streamAzimuth(i));
         const QByteArray head = text.left(5);
         controller.writeAll(controller.master(), head);
-        if (!spinUntil([&] { return control.receiveBuffer() == QLatin1String(head); }, 2000)) {
+        if (!spinUntil([&] { return program.link.receiveBuffer() == QLatin1String(head); }, 2000)) {
             std::printf("latency: a reply's first characters never arrived\n");
             return false;
         }
@@ -151,7 +151,8 @@ bool runLatency(const Options& options) {
 
     // A network client's set_pos line to the go-to command readable at the controller. The
     // bearings run 10 to 349, so that the command is always "M" and three digits.
-    const auto server = listenFor(control, QStringLiteral("127.0.0.1"), 0, program.messages);
+    const auto server =
+        listenFor(program.program->requests, QStringLiteral("127.0.0.1"), 0, program.messages);
     const int client = server ? connectedClient(server->port()) : -1;
     std::vector<double> networkLatency;
     char command[6];

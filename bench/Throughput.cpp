@@ -17,11 +17,11 @@ namespace roteka::bench {
 
 namespace {
 
-double handlerRound(test::FakePlatform& platform, RotatorControl& control,
+double handlerRound(test::FakePlatform& platform, OperatorControl& control,
                     const std::vector<QByteArray>& stream, long long& changes) {
     changes = 0;
     const auto connection =
-        QObject::connect(&control, &RotatorControl::azimuthChanged, [&changes] { ++changes; });
+        QObject::connect(&control, &OperatorControl::azimuthChanged, [&changes] { ++changes; });
     const std::int64_t start = nowNs();
     for (const QByteArray& bytes : stream)
         platform.serial.feed(bytes);

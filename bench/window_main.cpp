@@ -66,7 +66,8 @@ int main(int argc, char* argv[]) {
     watch.picture->installEventFilter(&watch);
     watch.label->installEventFilter(&watch);
     long long changes = 0;
-    QObject::connect(&program.control, &roteka::RotatorControl::azimuthChanged, [&] { ++changes; });
+    QObject::connect(&program.control, &roteka::OperatorControl::azimuthChanged,
+                     [&] { ++changes; });
 
     roteka::bench::CommandInput input([&](const std::string& line) {
         if (line == "MARK") {

@@ -1,3 +1,4 @@
+#include "app/Logging.h"
 #include "app/Program.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     const auto options = roteka::parseCommandLine(arguments);
     if (const int* status = std::get_if<int>(&options))
         return *status;
+    roteka::logToStandardError();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("roteka"));
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -42,6 +42,13 @@ std::variant<Options, int> parseCommandLine(const QStringList& arguments) {
             "authentication: anyone who can reach the address can turn the antenna."),
         QStringLiteral("[HOST:]PORT"));
     parser.addOption(listen);
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Append every byte sent to and received from the controller to FILE, a "
+                       "line each: the time to the millisecond, TX or RX, and the bytes, control "
+                       "characters escaped."),
+        QStringLiteral("FILE"));
+    parser.addOption(trace);
     const auto fail = [](const QString& message) {
         std::fprintf(stderr, "roteka: %s\nTry 'roteka --help' for more information.\n",
                      qPrintable(message));
@@ -69,6 +76,11 @@ std::variant<Options, int> parseCommandLine(const QStringList& arguments) {
             return fail(
                 QStringLiteral("--listen needs [HOST:]PORT with a port from 1 to 65535, not '%1'")
                     .arg(parser.value(listen)));
+    }
+    if (parser.isSet(trace)) {
+        if (parser.value(trace).isEmpty())
+            return fail(QStringLiteral("--trace needs a file name"));
+        options.trace = parser.value(trace);
     }
     return options;
 }

@@ -20,6 +20,8 @@ std::optional<ListenAddress> parseListenAddress(const QString& text);
 
 struct Options {
     std::optional<ListenAddress> listen;
+    // The file the controller line's trace is appended to.
+    std::optional<QString> trace;
 };
 
 // The program's command line (the program's name first): the options, or the exit status

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/Options.h"
-#include "control/RotatorControl.h"
+#include "control/ControllerLink.h"
+#include "control/OperatorControl.h"
+#include "control/RemoteRequests.h"
+#include "control/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PointerPosition.h"
 #include "platform/SystemServices.h"
@@ -11,10 +14,12 @@
 
 namespace roteka {
 
+class LineTrace;
 class RotatorServer;
 
-// Responsibilities: the program as it runs: the real platform services, the rotator control on
-// them, the window on the control, and the network server when one is asked for. Tests give
+// Responsibilities: the program as it runs: the real platform services, the controller link and
+// the settings store on them, the operator's control, the one place for other programs' requests,
+// the window, and the network services and the line's trace when they are asked for. Tests give
 // message boxes of their own, which then take the place of the real ones.
 class Program {
 public:
@@ -22,17 +27,21 @@ public:
     ~Program();
 
     // Starts as the program does: the application takes the window's icon, the message boxes
-    // are owned by the window, the control starts up (showing what went wrong, if anything),
-    // the network server starts listening when asked to (or says why it cannot), then the
-    // window is shown.
+    // are owned by the window, the trace starts when asked for, the control starts up (showing
+    // what went wrong, if anything), the network services start listening when asked to (or say
+    // why they cannot), then the window is shown.
     void start(const Options& options = {});
 
     SystemSerialPort serial;
     SystemDeviceCatalogue devices;
     QtMessageBoxes messages;
     QtPointerPosition pointer;
-    RotatorControl control;
+    ControllerLink link{serial};
+    SettingsStore settings{QStringLiteral("ROTEKA.DAT")};
+    OperatorControl control;
+    RemoteRequests requests{control};
     MainWindow window;
+    std::unique_ptr<LineTrace> trace;
     std::unique_ptr<RotatorServer> server;
 
 private:

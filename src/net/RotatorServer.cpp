@@ -1,9 +1,9 @@
 #include "net/RotatorServer.h"
 
-#include "control/RotatorControl.h"
-#include "platform/MessageBoxes.h"
+#include "control/RemoteRequests.h"
+#include "net/Listening.h"
+#include "net/Logging.h"
 
-#include <QHostInfo>
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -20,8 +20,8 @@ QString twoDecimals(double value) {
 
 } // namespace
 
-RotatorServer::RotatorServer(RotatorControl& rotator, QObject* parent)
-    : QObject(parent), rotator_(rotator) {
+RotatorServer::RotatorServer(RemoteRequests& requests, QObject* parent)
+    : QObject(parent), requests_(requests) {
     connect(&server_, &QTcpServer::newConnection, this, &RotatorServer::accept);
 }
 
@@ -29,6 +29,9 @@ void RotatorServer::accept() {
     while (QTcpSocket* client = server_.nextPendingConnection()) {
         connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
         if (connectedClients() > MaxClients) {
+            qCWarning(lcNet).noquote() << QStringLiteral("refused %1: %2 clients already")
+                                              .arg(client->peerAddress().toString())
+                                              .arg(MaxClients);
             client->abort();
             continue;
         }
@@ -54,8 +57,10 @@ void RotatorServer::read(QTcpSocket* client) {
         client->setProperty(SkippingLine, !whole);
         QByteArray replies;
         if (!whole || skipping) {
-            if (!skipping)
+            if (!skipping) {
+                qCInfo(lcNet) << "refused a line of more than" << MaxLine << "bytes";
                 replies = "RPRT " + QByteArray::number(NetInvalid) + '\n';
+            }
         } else {
             for (const QByteArray& part : line.split('\r')) {
                 for (const NetCommand& command : parseNetLine(QString::fromLatin1(part))) {
@@ -69,41 +74,38 @@ void RotatorServer::read(QTcpSocket* client) {
             }
         }
         client->write(replies);
-        if (client->bytesToWrite() > MaxPending)
+        if (client->bytesToWrite() > MaxPending) {
+            qCWarning(lcNet).noquote()
+                << QStringLiteral("dropped %1: more than %2 bytes of replies unread")
+                       .arg(client->peerAddress().toString())
+                       .arg(MaxPending);
             client->abort();
+        }
     }
 }
 
 QByteArray RotatorServer::answer(const NetCommand& command) {
-    const auto done = [&](RotatorControl::Outcome outcome) {
-        return netReply(command, outcome == RotatorControl::Done      ? NetOk
-                                 : outcome == RotatorControl::Refused ? NetInvalid
-                                                                      : NetIoError);
-    };
-    // Stop and the free turns are the window's buttons, which tell nothing but the port's state.
-    const auto portState = [&] {
-        return done(rotator_.portIsOpen() ? RotatorControl::Done : RotatorControl::PortClosed);
+    const auto done = [&](RemoteRequests::Outcome outcome) {
+        return netReply(command, outcome == RemoteRequests::Outcome::Done      ? NetOk
+                                 : outcome == RemoteRequests::Outcome::Refused ? NetInvalid
+                                                                               : NetIoError);
     };
     switch (command.kind) {
     case NetCommand::GetPos:
-        if (const auto azimuth = rotator_.azimuthLessOffset())
+        if (const auto azimuth = requests_.azimuthLessOffset())
             return netReply(command, NetOk,
                             {{"Azimuth", twoDecimals(*azimuth)}, {"Elevation", twoDecimals(0)}});
         return netReply(command, NetIoError);
     case NetCommand::SetPos:
         if (const auto position = netPosition(command.arguments))
-            return done(rotator_.turnToBearing(position->first));
+            return done(requests_.turnTo(position->first));
         return netReply(command, NetInvalid);
     case NetCommand::Stop:
-        rotator_.stop();
-        return portState();
+        return done(requests_.stop());
     case NetCommand::Move:
-        if (const auto direction = netDirection(command.arguments)) {
-            if (*direction == 0)
-                return netReply(command, NetUnavailable);
-            *direction > 0 ? rotator_.turnRight() : rotator_.turnLeft();
-            return portState();
-        }
+        if (const auto direction = netDirection(command.arguments))
+            return *direction == 0 ? netReply(command, NetUnavailable)
+                                   : done(requests_.turn(*direction));
         return netReply(command, NetInvalid);
     case NetCommand::GetInfo:
         return netReply(command, NetOk, {{"Info", QStringLiteral("ROTEKA " ROTEKA_VERSION)}});
@@ -127,38 +129,22 @@ QByteArray RotatorServer::answer(const NetCommand& command) {
     }
 }
 
-std::unique_ptr<RotatorServer> listenFor(RotatorControl& rotator, const QString& hostName,
+std::unique_ptr<RotatorServer> listenFor(RemoteRequests& requests, const QString& host,
                                          quint16 port, MessageBoxes& messages) {
-    QHostAddress host(hostName);
-    if (host.isNull()) {
-        const QList<QHostAddress> found = QHostInfo::fromName(hostName).addresses();
-        host = found.value(0);
+    const QHostAddress address = hostAddress(host);
+    auto server = std::make_unique<RotatorServer>(requests);
+    if (address.isNull()) {
+        reportCannotListen(messages, host, port, QAbstractSocket::HostNotFoundError, QString());
+        return nullptr;
     }
-    auto server = std::make_unique<RotatorServer>(rotator);
-    if (!host.isNull() && server->listen(host, port))
-        return server;
-    // The common reasons in the window's language, with the system's words after them.
-    QString reason = QStringLiteral("ホスト名が見つかりません。");
-    if (!host.isNull()) {
-        const QAbstractSocket::SocketError error = server->serverError();
-        reason = error == QAbstractSocket::AddressInUseError
-                     ? QStringLiteral("ほかのプログラムが使用中です。")
-                 : error == QAbstractSocket::SocketAddressNotAvailableError
-                     ? QStringLiteral("このパソコンのアドレスではありません。")
-                 : error == QAbstractSocket::SocketAccessError
-                     ? QStringLiteral("使用する権限がありません。")
-                     : QString();
-        reason += QStringLiteral("（%1）").arg(server->errorString());
+    if (!server->listen(address, port)) {
+        reportCannotListen(messages, host, port, server->serverError(), server->errorString());
+        return nullptr;
     }
-    messages.show(messageLines({
-        QStringLiteral("ネットワークからの制御を開始できませんでした。"),
-        QString(),
-        QStringLiteral("アドレス：%1　ポート：%2").arg(hostName).arg(port),
-        QStringLiteral("理由：%1").arg(reason),
-        QString(),
-        QStringLiteral("ネットワークからの制御なしで動作を続けます。"),
-    }));
-    return nullptr;
+    qCDebug(lcNet).noquote() << QStringLiteral("serving the rotator protocol on %1 port %2")
+                                    .arg(host)
+                                    .arg(server->port());
+    return server;
 }
 
 } // namespace roteka

@@ -1,5 +1,6 @@
 #include "platform/QtSerialPort.h"
 
+#include "platform/Logging.h"
 #include "platform/PlatformError.h"
 #include "platform/PortNames.h"
 
@@ -52,9 +53,7 @@ QtSerialPort::~QtSerialPort() {
     close();
 }
 
-void QtSerialPort::open() {
-    if (port_.isOpen())
-        throw PlatformError(QStringLiteral("the port is already open"));
+void QtSerialPort::openDevice() {
     const QString path = devicePathForPort(portNumber(), aliasDirectory());
     if (path.isEmpty())
         throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber()));
@@ -96,17 +95,14 @@ void QtSerialPort::applyLineSettings() {
                                 .arg(lineSettings(), port_.errorString()));
 }
 
-void QtSerialPort::write(const QString& text) {
-    if (!port_.isOpen())
-        throw PlatformError(QStringLiteral("the port is not open"));
-    const QByteArray bytes = text.toLocal8Bit();
+void QtSerialPort::writeBytes(const QByteArray& bytes) {
     if (port_.write(bytes) != bytes.size())
         throw PlatformError(QStringLiteral("write failed: %1").arg(port_.errorString()));
     port_.flush();
 }
 
-QString QtSerialPort::readAll() {
-    return QString::fromLatin1(port_.readAll());
+QByteArray QtSerialPort::readBytes() {
+    return port_.readAll();
 }
 
 void QtSerialPort::handleError(QSerialPort::SerialPortError error) {
@@ -115,6 +111,9 @@ void QtSerialPort::handleError(QSerialPort::SerialPortError error) {
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
         if (port_.isOpen()) {
+            qCWarning(lcSerial).noquote() << QStringLiteral("COM%1 (%2) lost: %3")
+                                                 .arg(portNumber())
+                                                 .arg(port_.portName(), port_.errorString());
             close();
             emit deviceLost();
         }

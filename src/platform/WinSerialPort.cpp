@@ -1,5 +1,6 @@
 #include "platform/WinSerialPort.h"
 
+#include "platform/Logging.h"
 #include "platform/PlatformError.h"
 #include "platform/PortNames.h"
 #include "platform/WinErrorText.h"
@@ -7,6 +8,8 @@
 #include <QWinEventNotifier>
 
 #include <windows.h>
+
+#include <utility>
 
 namespace roteka {
 
@@ -97,9 +100,7 @@ bool WinSerialPort::isOpen() const {
     return io_->port != INVALID_HANDLE_VALUE;
 }
 
-void WinSerialPort::open() {
-    if (isOpen())
-        throw PlatformError(QStringLiteral("the port is already open"));
+void WinSerialPort::openDevice() {
     const QString name = devicePathForPort(portNumber(), QString());
     if (name.isEmpty())
         throw PlatformError(QStringLiteral("COM%1 names no device").arg(portNumber()));
@@ -212,7 +213,7 @@ void WinSerialPort::readFinished() {
         // Anything else, the cancellation of the read by the system included (we cancel only in
         // close(), with the notifier off), means the device is gone.
         if (!isTimeout(error)) {
-            lose();
+            lose(error);
             return;
         }
         count = 0;
@@ -226,18 +227,17 @@ void WinSerialPort::readFinished() {
     if (!isOpen() || io_->readPending)
         return;
     if (!startRead())
-        lose();
+        lose(GetLastError());
 }
 
-void WinSerialPort::lose() {
+void WinSerialPort::lose(unsigned long error) {
+    qCWarning(lcSerial).noquote()
+        << QStringLiteral("COM%1 lost: %2").arg(portNumber()).arg(windowsErrorText(error));
     close();
     emit deviceLost();
 }
 
-void WinSerialPort::write(const QString& text) {
-    if (!isOpen())
-        throw PlatformError(QStringLiteral("the port is not open"));
-    const QByteArray bytes = text.toLocal8Bit();
+void WinSerialPort::writeBytes(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return;
     OVERLAPPED overlapped{};
@@ -249,7 +249,7 @@ void WinSerialPort::write(const QString& text) {
         !GetOverlappedResult(io_->port, &overlapped, &written, TRUE)) {
         const DWORD error = GetLastError();
         if (!isTimeout(error))
-            lose();
+            lose(error);
         throw PlatformError(QStringLiteral("write failed: %1").arg(windowsErrorText(error)));
     }
     if (written != static_cast<DWORD>(bytes.size()))
@@ -258,10 +258,8 @@ void WinSerialPort::write(const QString& text) {
                                 .arg(bytes.size()));
 }
 
-QString WinSerialPort::readAll() {
-    const QString text = QString::fromLatin1(received_);
-    received_.clear();
-    return text;
+QByteArray WinSerialPort::readBytes() {
+    return std::exchange(received_, {});
 }
 
 } // namespace roteka

@@ -21,13 +21,13 @@ public:
     explicit WinSerialPort(QObject* parent = nullptr);
     ~WinSerialPort() override;
 
-    void open() override;
     void close() override;
     bool isOpen() const override;
-    void write(const QString& text) override;
-    QString readAll() override;
 
 protected:
+    void openDevice() override;
+    void writeBytes(const QByteArray& bytes) override;
+    QByteArray readBytes() override;
     void applyLineSettings() override;
 
 private:
@@ -35,7 +35,8 @@ private:
 
     bool startRead();
     void readFinished();
-    void lose();
+    // The device is gone: the port closes, the reason is logged and deviceLost() emitted.
+    void lose(unsigned long error);
 
     std::unique_ptr<Io> io_;
     QByteArray received_;

@@ -4,33 +4,42 @@
 
 namespace roteka {
 
-std::optional<QString> goToLine(QStringView angleText) {
-    switch (angleText.size()) {
+QString commandedAngleText(const std::optional<CommandedAngle>& angle) {
+    if (!angle)
+        return QString();
+    return angle->unreported ? azimuthText(std::nullopt) : QString::number(angle->degrees);
+}
+
+QString azimuthText(std::optional<int> azimuth) {
+    return azimuth ? QString::number(*azimuth) : QStringLiteral("000");
+}
+
+std::optional<QString> goToLine(int angle) {
+    const QString text = QString::number(angle);
+    switch (text.size()) {
     case 1:
-        return QStringLiteral("M00") + angleText.toString();
+        return QStringLiteral("M00") + text;
     case 2:
-        return QStringLiteral("M0") + angleText.toString();
+        return QStringLiteral("M0") + text;
     case 3:
-        return QStringLiteral("M") + angleText.toString();
+        return QStringLiteral("M") + text;
     default:
         return std::nullopt;
     }
 }
 
-QString stepRight(QStringView angleText) {
-    const QString sum = numberText(leadingNumber(angleText) + 15);
-    const double value = leadingNumber(sum);
-    return value >= 360 ? numberText(value - 360) : sum;
+int stepRight(std::optional<int> angle) {
+    const int sum = angle.value_or(0) + 15;
+    return sum >= 360 ? sum - 360 : sum;
 }
 
-QString stepLeft(QStringView angleText) {
-    const QString difference = numberText(leadingNumber(angleText) - 15);
-    const double value = leadingNumber(difference);
-    return value <= 0 ? numberText(value + 360) : difference;
+int stepLeft(std::optional<int> angle) {
+    const int difference = angle.value_or(0) - 15;
+    return difference <= 0 ? difference + 360 : difference;
 }
 
-std::optional<int> mapTarget(double bearing, QStringView offsetText) {
-    const double target = roundHalfEven(roundHalfEven(bearing) + leadingNumber(offsetText));
+std::optional<int> mapTarget(double bearing, double offset) {
+    const double target = roundHalfEven(roundHalfEven(bearing) + offset);
     if (!(target >= -32768.0 && target <= 32767.0))
         return std::nullopt;
     const int whole = static_cast<int>(target);

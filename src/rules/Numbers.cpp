@@ -64,12 +64,6 @@ double leadingNumber(QStringView text) {
     return ok ? value : 0.0;
 }
 
-QString numberText(double value) {
-    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-        return QString::number(static_cast<qint64>(value));
-    return QString::number(value, 'g', 15);
-}
-
 double roundHalfEven(double value) {
     const double down = std::floor(value);
     const double fraction = value - down;

@@ -12,9 +12,6 @@ namespace roteka {
 // that does not start with a number (the empty text included) gives 0.
 double leadingNumber(QStringView text);
 
-// A number written back as plain decimal without padding: 0, 15, 199, -15.
-QString numberText(double value);
-
 // A text converted to a 16-bit whole number: blanks around it are ignored, a fraction is
 // rounded to the nearest integer with ties to the even one. A text that is not a number
 // (the empty text included) or lies outside -32768..32767 gives none.

@@ -1,9 +1,9 @@
 #include "ui/MainWindow.h"
 
-#include "control/RotatorControl.h"
+#include "control/OperatorControl.h"
 #include "platform/PointerPosition.h"
 #include "rules/Bearing.h"
-#include "rules/Numbers.h"
+#include "rules/CommandRules.h"
 #include "rules/PointerGeometry.h"
 #include "ui/PictureBox.h"
 #include "ui/TabControl.h"
@@ -26,7 +26,7 @@ const QColor SwitchedOn(0xFF, 0xC0, 0xFF);
 
 } // namespace
 
-MainWindow::MainWindow(RotatorControl& control, PointerPosition& pointer, QWidget* parent)
+MainWindow::MainWindow(OperatorControl& control, PointerPosition& pointer, QWidget* parent)
     : QWidget(parent), control_(control), pointer_(pointer) {
     createControls();
     connectControls();
@@ -36,48 +36,51 @@ MainWindow::MainWindow(RotatorControl& control, PointerPosition& pointer, QWidge
 MainWindow::~MainWindow() = default;
 
 void MainWindow::connectControls() {
-    RotatorControl* control = &control_;
-    connect(turnLeftButton_, &QPushButton::clicked, control, &RotatorControl::turnLeft);
-    connect(stopButton_, &QPushButton::clicked, control, &RotatorControl::stop);
-    connect(turnRightButton_, &QPushButton::clicked, control, &RotatorControl::turnRight);
-    connect(stepRightButton_, &QPushButton::clicked, control, &RotatorControl::stepRight);
-    connect(stepLeftButton_, &QPushButton::clicked, control, &RotatorControl::stepLeft);
-    connect(connectButton_, &QPushButton::clicked, control, &RotatorControl::toggleConnection);
-    connect(registerButton_, &QPushButton::clicked, control, &RotatorControl::registerSettings);
+    OperatorControl* control = &control_;
+    connect(turnLeftButton_, &QPushButton::clicked, control, &OperatorControl::turnLeft);
+    connect(stopButton_, &QPushButton::clicked, control, &OperatorControl::stop);
+    connect(turnRightButton_, &QPushButton::clicked, control, &OperatorControl::turnRight);
+    connect(stepRightButton_, &QPushButton::clicked, control, &OperatorControl::stepRight);
+    connect(stepLeftButton_, &QPushButton::clicked, control, &OperatorControl::stepLeft);
+    connect(connectButton_, &QPushButton::clicked, control, &OperatorControl::toggleConnection);
+    connect(registerButton_, &QPushButton::clicked, control, &OperatorControl::registerSettings);
     connect(sendCommandButton_, &QPushButton::clicked, this,
             [this] { control_.sendCommand(commandEdit_->text()); });
-    for (int i = 0; i < RotatorControl::SwitchCount; ++i)
+    for (int i = 0; i < OperatorControl::SwitchCount; ++i)
         connect(switchButtons_.at(size_t(i)), &QPushButton::clicked, this,
                 [this, i] { control_.toggleSwitch(i); });
     connect(portCombo_, &QComboBox::activated, this,
             [this] { control_.choosePort(portCombo_->currentText()); });
-    connect(portNumberEdit_, &QLineEdit::textChanged, control, &RotatorControl::setPortNumberField);
+    connect(portNumberEdit_, &QLineEdit::textChanged, control,
+            &OperatorControl::setPortNumberField);
     connect(lineSettingsEdit_, &QLineEdit::textChanged, control,
-            &RotatorControl::setLineSettingsField);
-    connect(offsetEdit_, &QLineEdit::textChanged, control, &RotatorControl::setOffsetField);
+            &OperatorControl::setLineSettingsField);
+    connect(offsetEdit_, &QLineEdit::textChanged, control, &OperatorControl::setOffsetField);
     connect(mapBox_, &PictureBox::clicked, this, &MainWindow::turnToClick);
 }
 
 void MainWindow::followControl() {
-    RotatorControl* control = &control_;
-    connect(control, &RotatorControl::statusLineChanged, statusLabel_, &QLabel::setText);
-    connect(control, &RotatorControl::commandedAngleChanged, commandedAngleLabel_,
-            &QLabel::setText);
-    connect(control, &RotatorControl::azimuthChanged, this, [this](const QString& azimuth) {
-        azimuthLabel_->setText(azimuth);
+    OperatorControl* control = &control_;
+    connect(control, &OperatorControl::statusLineChanged, statusLabel_, &QLabel::setText);
+    connect(control, &OperatorControl::commandedAngleChanged, this, [this] {
+        commandedAngleLabel_->setText(commandedAngleText(control_.commandedAngle()));
+    });
+    connect(control, &OperatorControl::azimuthChanged, this, [this] {
+        azimuthLabel_->setText(azimuthText(control_.azimuth()));
         redrawMap();
     });
-    connect(control, &RotatorControl::firstValueTaken, this, [this] {
+    connect(control, &OperatorControl::firstValueTaken, this, [this] {
         commandedAngleCaption_->setText(QStringLiteral("設定角度 ＝"));
         drawTargetPointer();
     });
-    connect(control, &RotatorControl::connectOfferChanged, this, [this](bool offersConnect) {
+    connect(control, &OperatorControl::connectOfferChanged, this, [this](bool offersConnect) {
         connectButton_->setText(offersConnect ? QStringLiteral("接続") : QStringLiteral("切断"));
     });
-    connect(control, &RotatorControl::switchChanged, this, &MainWindow::showSwitch);
-    connect(control, &RotatorControl::settingsFieldsChanged, this, &MainWindow::showSettingsFields);
-    connect(control, &RotatorControl::portListFound, this, &MainWindow::showPortList);
-    connect(control, &RotatorControl::pageChosen, pages_, &TabControl::setCurrentIndex);
+    connect(control, &OperatorControl::switchChanged, this, &MainWindow::showSwitch);
+    connect(control, &OperatorControl::settingsFieldsChanged, this,
+            &MainWindow::showSettingsFields);
+    connect(control, &OperatorControl::portListFound, this, &MainWindow::showPortList);
+    connect(control, &OperatorControl::pageChosen, pages_, &TabControl::setCurrentIndex);
 }
 
 void MainWindow::showSettingsFields() {
@@ -116,14 +119,19 @@ void MainWindow::turnToClick(QPoint globalPos) {
         control_.turnToBearing(clickedBearing(at.x() - box->left(), at.y() - box->top()));
 }
 
+double MainWindow::commandedDegrees() const {
+    const auto angle = control_.commandedAngle();
+    return angle ? angle->degrees : 0;
+}
+
 void MainWindow::redrawMap() {
     mapBox_->setPersistentDrawing(true);
     mapBox_->clearDrawing();
-    if (!control_.commandedAngle().isEmpty())
+    if (control_.commandedAngle())
         drawTargetPointer();
     mapBox_->setPenWidth(3);
     mapBox_->circle(MapCentreTwips, CentreRingRadius);
-    const QPointF end = pointerEnd(leadingNumber(control_.azimuth()), AzimuthPointerLength);
+    const QPointF end = pointerEnd(control_.azimuth().value_or(0), AzimuthPointerLength);
     mapBox_->setPenColor(AzimuthBlue);
     mapBox_->line(MapCentreTwips, end);
     mapBox_->setPersistentDrawing(false);
@@ -131,19 +139,17 @@ void MainWindow::redrawMap() {
 
 void MainWindow::drawTargetPointer() {
     mapBox_->setPenWidth(4);
-    const QPointF end = pointerEnd(leadingNumber(control_.commandedAngle()), TargetPointerLength);
+    const QPointF end = pointerEnd(commandedDegrees(), TargetPointerLength);
     mapBox_->setPenColor(TargetGreen);
     mapBox_->line(MapCentreTwips, end);
-    if (aimPointerWanted(control_.offsetField()))
+    if (control_.offsetSet())
         drawAimPointer();
 }
 
 // The aim pointer shows where the antenna really points when the offset corrects the target.
 void MainWindow::drawAimPointer() {
     mapBox_->setPenWidth(4);
-    const double aim =
-        leadingNumber(control_.commandedAngle()) - leadingNumber(control_.offsetField());
-    const QPointF end = pointerEnd(aim, TargetPointerLength);
+    const QPointF end = pointerEnd(commandedDegrees() - control_.offset(), TargetPointerLength);
     mapBox_->setPenColor(AimOrange);
     mapBox_->line(MapCentreTwips, end);
 }

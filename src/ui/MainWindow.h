@@ -14,7 +14,7 @@ namespace roteka {
 
 class PictureBox;
 class PointerPosition;
-class RotatorControl;
+class OperatorControl;
 class TabControl;
 
 // Responsibilities: the program's one window. It builds the controls of the operating and the
@@ -24,7 +24,7 @@ class TabControl;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    MainWindow(RotatorControl& control, PointerPosition& pointer, QWidget* parent = nullptr);
+    MainWindow(OperatorControl& control, PointerPosition& pointer, QWidget* parent = nullptr);
     ~MainWindow() override;
 
 private:
@@ -41,8 +41,9 @@ private:
     void redrawMap();
     void drawTargetPointer();
     void drawAimPointer();
+    double commandedDegrees() const;
 
-    RotatorControl& control_;
+    OperatorControl& control_;
     PointerPosition& pointer_;
 
     // The controls, each with its name as object name.

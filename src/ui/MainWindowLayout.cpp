@@ -1,6 +1,6 @@
 #include "ui/MainWindow.h"
 
-#include "control/RotatorControl.h"
+#include "control/OperatorControl.h"
 #include "ui/FramePacer.h"
 #include "ui/PictureBox.h"
 #include "ui/StationMap.h"
@@ -286,7 +286,7 @@ void MainWindow::createControls() {
     setBackground(stepRightButton_, rgb(0xE0E0E0));
     stepRightButton_->setAccessibleName(QStringLiteral("15度右"));
     setTip(stepRightButton_,
-           QStringLiteral("最終コマンドの角度に１０度右（ＣＷ）へ回転させます。"));
+           QStringLiteral("最終コマンドの角度に１５度右（ＣＷ）へ回転させます。"));
 
     mapBox_ = new PictureBox(operating);
     TabControl::place(mapBox_, twips(60, 1110, 3045, 3075));

@@ -1,9 +1,9 @@
 #include "ui/StationMap.h"
 
+#include "ui/Logging.h"
+
 #include <QFileInfo>
 #include <QImageReader>
-
-#include <cstdio>
 
 namespace roteka {
 
@@ -28,7 +28,7 @@ QImage stationMap(const QString& userFile) {
                      .arg(map.height());
     if (reason.isEmpty())
         return map;
-    std::fprintf(stderr, "roteka: %s is not shown: %s\n", qPrintable(userFile), qPrintable(reason));
+    qCWarning(lcUi).noquote() << userFile << "is not shown:" << reason;
     return QImage(builtIn);
 }
 

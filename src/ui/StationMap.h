@@ -15,7 +15,7 @@ inline QString userMapPath() {
 }
 
 // The station map to show: the file when it is a readable 200 x 200 image, else the built-in
-// map. A file that is there but cannot be used is named on stderr with the reason.
+// map. A file that is there but cannot be used is logged with the reason.
 QImage stationMap(const QString& userFile);
 
 } // namespace roteka

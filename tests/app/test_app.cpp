@@ -1,5 +1,9 @@
 // The whole program's stories on a pseudo-terminal, and its command line.
+#include "LogRecorder.h"
 #include "Stations.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,6 +18,7 @@ extern "C" const char* __asan_default_options() {
 
 using namespace roteka;
 using namespace roteka::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,27 +45,29 @@ class AppTest : public QObject {
 private slots:
     // The port opens and the first reply shows, or the report says why not: no such device, a
     // device held by another program.
+    void startupOnAPseudoTerminal_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("free") << "7,9600,N,8,1:0\r\n"_ba << false << true;
+        QTest::newRow("no such device") << "160,9600,N,8,1:4\r\n"_ba << false << false;
+        QTest::newRow("held by another") << "7,9600,N,8,1:0\r\n"_ba << true << false;
+    }
     void startupOnAPseudoTerminal() {
-        // clang-format off
-        const QList<std::tuple<QByteArray, bool, bool>> table{
-            {"7,9600,N,8,1:0\r\n", false, true},
-            {"160,9600,N,8,1:4\r\n", false, false},
-            {"7,9600,N,8,1:0\r\n", true, false},
-        };
-        // clang-format on
-        for (const auto& [file, held, opens] : table) {
-            BoundController link(7);
-            link.dir.writeFile("ROTEKA.DAT", file);
-            const int holder = ::open(qPrintable(link.controller->slavePath()), O_RDWR | O_NOCTTY);
-            QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
-            RealWindow w;
-            w.control.startUp();
-            QCOMPARE(w.messages.shown, opens ? QStringList() : QStringList{FailureReport});
-            link.controller->write("AZ=123\r\n");
-            QTRY_COMPARE(state(w.window, w.control),
-                         opens ? "Port = True|切断|123|123|設定角度 ＝|" : "|接続|000||初期化中|");
-            ::close(holder);
-        }
+        QFETCH(bool, opens);
+        BoundController link(7);
+        link.dir.writeFile("ROTEKA.DAT", FETCHED(QByteArray, file));
+        const int holder = ::open(qPrintable(link.controller->slavePath()), O_RDWR | O_NOCTTY);
+        QVERIFY(!FETCHED(bool, held) || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+        RealWindow w;
+        LogRecorder log;
+        w.control.startUp();
+        QCOMPARE(w.messages.shown, opens ? QStringList() : QStringList{FailureReport});
+        QCOMPARE(log.containing("roteka.control: start-up failed: COM").size(), int(!opens));
+        link.controller->write("AZ=123\r\n");
+        QTRY_COMPARE(state(w.window, w.link),
+                     opens ? "Port = True|切断|123|123|設定角度 ＝|" : "|接続|000||初期化中|");
+        ::close(holder);
     }
 
     // Started on the simulator, the program takes the first report; a click east on the map
@@ -73,13 +80,13 @@ private slots:
         RealWindow w;
         w.program->start();
         QVERIFY(QTest::qWaitForWindowExposed(&w.window));
-        QTRY_COMPARE_WITH_TIMEOUT(state(w.window, w.control),
-                                  "Port = True|切断|300|300|設定角度 ＝|", 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(state(w.window, w.link), "Port = True|切断|300|300|設定角度 ＝|",
+                                  10000);
         PictureBox* map = part<PictureBox>(w.window, "mapBox");
         QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(200, 102));
-        QCOMPARE(w.control.commandedAngle(), "90");
+        QCOMPARE(commandedAngleText(w.control.commandedAngle()), "90");
         QVERIFY(sim.received("M090"));
-        QTRY_COMPARE_WITH_TIMEOUT(state(w.window, w.control), "Port = True|切断|90|90|設定角度 ＝|",
+        QTRY_COMPARE_WITH_TIMEOUT(state(w.window, w.link), "Port = True|切断|90|90|設定角度 ＝|",
                                   30000);
         // The blue azimuth pointer runs east to 80 pixels over the longer green target; nothing
         // is left of the pointer toward 300 degrees.
@@ -99,9 +106,8 @@ private slots:
         PtyStation link(4);
         link.window.show();
         int shown = 0, wrong = 0;
-        connect(&link.control, &RotatorControl::azimuthChanged, this, [&](const QString& azimuth) {
-            wrong += azimuth != QString::number(shown++ % 359 + 1);
-        });
+        connect(&link.control, &OperatorControl::azimuthChanged, this,
+                [&] { wrong += link.control.azimuth() != shown++ % 359 + 1; });
         QRandomGenerator random(20261206);
         qint64 before = 0;
         for (int i = 0; i < WarmUp + Replies; i += Chunk) {
@@ -109,54 +115,124 @@ private slots:
             for (int j = i; j < i + Chunk; ++j)
                 bytes += noisyReply(random, j);
             link.controller->write(bytes); // at most 4 KB: what the line holds
-            QVERIFY(waitFor([&] { return shown >= i + Chunk; }, 60000)); // slow under the sanitizers
+            QVERIFY(
+                waitFor([&] { return shown >= i + Chunk; }, 60000)); // slow under the sanitizers
             before = i == WarmUp ? residentBytes() : before;
         }
         const qint64 growth = residentBytes() - before;
         QCOMPARE(shown, 1050000);
         QCOMPARE(wrong, 0);
         QCOMPARE_LT(growth, 2 << 20); // bytes
-        QVERIFY(link.control.receiveBuffer().size() < 6);
+        QVERIFY(link.link.receiveBuffer().size() < 6);
         QCOMPARE(part<QLabel>(link.window, "azimuthLabel")->text(), "284");
     }
 
     // --help, --version; a bad command line exits with 2 and a message, before any window.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("printed");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--listen <[HOST:]PORT>"_ba;
+        QTest::newRow("help: trace") << QStringList{"--help"} << 0 << "--trace <FILE>"_ba;
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << "roteka " ROTEKA_VERSION "\n"_ba;
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2
+                                 << "roteka: Unknown option 'bogus'."_ba;
+        QTest::newRow("port 0")
+            << QStringList{"--listen", "0"} << 2
+            << "--listen needs [HOST:]PORT with a port from 1 to 65535, not '0'"_ba;
+        QTest::newRow("argument") << QStringList{"map.png"} << 2
+                                  << "unexpected argument 'map.png'"_ba;
+        QTest::newRow("empty trace")
+            << QStringList{"--trace", ""} << 2 << "--trace needs a file name"_ba;
+    }
     void commandLine() {
-        // clang-format off
-        const QList<std::tuple<QStringList, int, QByteArray>> runs{
-            {{"--help"}, 0, "--listen <[HOST:]PORT>"},
-            {{"--version"}, 0, "roteka " ROTEKA_VERSION "\n"},
-            {{"--bogus"}, 2, "roteka: Unknown option 'bogus'."},
-            {{"--listen", "0"}, 2, "--listen needs [HOST:]PORT with a port from 1 to 65535, not '0'"},
-            {{"map.png"}, 2, "unexpected argument 'map.png'"},
-        };
-        const QList<std::pair<QString, QString>> addresses{
-            {"4533", "127.0.0.1 4533"},
-            {"0.0.0.0:1", "0.0.0.0 1"},
-            {"[::1]:65535", "::1 65535"},
-            {"localhost:80", "localhost 80"},
-            {"65536", ""},
-            {"+1", ""},
-            {"[]:1", ""},
-            {"[::1:4533", ""},
-            {"::1:4533", ""},
-            {"host:", ""},
-            {":4533", ""},
-            {"4533x", ""},
-        };
-        // clang-format on
-        for (const auto& [arguments, status, output] : runs) {
-            QProcess roteka;
-            roteka.start(ROTEKA_PATH, arguments);
-            QVERIFY(roteka.waitForFinished(5000) && roteka.exitCode() == status);
-            const QByteArray printed =
-                status ? roteka.readAllStandardError() : roteka.readAllStandardOutput();
-            QVERIFY2(printed.contains(output), output);
-        }
-        for (const auto& [text, address] : addresses) {
-            const auto a = parseListenAddress(text);
-            QCOMPARE(a ? a->host + ' ' + QString::number(a->port) : "", address);
-        }
+        QFETCH(int, status);
+        QProcess roteka;
+        roteka.start(ROTEKA_PATH, FETCHED(QStringList, arguments));
+        QVERIFY(roteka.waitForFinished(5000));
+        QCOMPARE(roteka.exitCode(), status);
+        const QByteArray printed =
+            status ? roteka.readAllStandardError() : roteka.readAllStandardOutput();
+        QVERIFY2(printed.contains(FETCHED(QByteArray, printed)), printed);
+    }
+
+    // "[HOST:]PORT" (empty: refused).
+    void listenAddresses_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("port alone") << "4533"
+                                    << "127.0.0.1 4533";
+        QTest::newRow("any address, lowest port") << "0.0.0.0:1"
+                                                  << "0.0.0.0 1";
+        QTest::newRow("IPv6, highest port") << "[::1]:65535"
+                                            << "::1 65535";
+        QTest::newRow("name") << "localhost:80"
+                              << "localhost 80";
+        QTest::newRow("past highest") << "65536"
+                                      << "";
+        QTest::newRow("sign") << "+1"
+                              << "";
+        QTest::newRow("empty brackets") << "[]:1"
+                                        << "";
+        QTest::newRow("unclosed bracket") << "[::1:4533"
+                                          << "";
+        QTest::newRow("IPv6 bare") << "::1:4533"
+                                   << "";
+        QTest::newRow("no port") << "host:"
+                                 << "";
+        QTest::newRow("no host") << ":4533"
+                                 << "";
+        QTest::newRow("letters after") << "4533x"
+                                       << "";
+    }
+    void listenAddresses() {
+        const auto a = parseListenAddress(FETCHED(QString, text));
+        QCOMPARE(a ? a->host + ' ' + QString::number(a->port) : "", FETCHED(QString, address));
+    }
+
+    // With --trace, every byte to and from the controller is appended to the file, a line a write
+    // or a read, time-stamped; a trace that cannot be written is said on stderr and the program
+    // runs without it.
+    void trace() {
+        TestDirectory dir;
+        Simulator sim(dir, 5, {"--speed", "150", "--moving-interval", "20", "--start", "10"});
+        QVERIFY(sim.bound);
+        dir.writeFile("ROTEKA.DAT", "5,9600,N,8,1:0\r\n");
+        dir.writeFile("trace.txt", "before\n");
+        QTcpServer free;
+        QVERIFY(free.listen(QHostAddress::LocalHost));
+        const quint16 port = free.serverPort();
+        free.close();
+        QProcess roteka;
+        roteka.start(ROTEKA_PATH, {"--trace", "trace.txt", "--listen", QString::number(port)});
+        QTcpSocket client;
+        QVERIFY(waitFor([&] {
+            if (client.state() == QAbstractSocket::UnconnectedState)
+                client.connectToHost(QHostAddress::LocalHost, port);
+            return client.state() == QAbstractSocket::ConnectedState;
+        }));
+        client.write("P 20 0\n");
+        QVERIFY(sim.received("M020"));
+        QVERIFY(waitFor([&] { return dir.readFile("trace.txt").contains(" RX AZ=020"); }, 20000));
+        roteka.terminate();
+        QVERIFY(roteka.waitForFinished(5000));
+        const QList<QByteArray> lines = dir.readFile("trace.txt").split('\n');
+        QCOMPARE(lines.first(), "before");
+        const QRegularExpression form(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (TX|RX) \S.*$)");
+        for (const QByteArray& line : lines.mid(1, lines.size() - 2))
+            QVERIFY2(form.match(QString::fromLatin1(line)).hasMatch(), line);
+        QCOMPARE(
+            std::count_if(lines.cbegin(), lines.cend(),
+                          [](const QByteArray& line) { return line.endsWith(" TX M020\\r\\n"); }),
+            1);
+        QCOMPARE(lines.last(), "");
+        QProcess refused;
+        refused.start(ROTEKA_PATH, {"--trace", dir.path() + "/no/such/dir/trace.txt"});
+        QVERIFY(waitFor(
+            [&] { return refused.readAllStandardError().contains("cannot write the trace"); }));
+        refused.terminate();
+        QVERIFY(refused.waitForFinished(5000));
     }
 };
 

@@ -1,12 +1,14 @@
 // Network control: the protocol, and the program serving it on a real socket.
 #include "Stations.h"
 
+#include "LogRecorder.h"
 #include "net/RotatorServer.h"
 
 #include <QTcpSocket>
 
 using namespace roteka;
 using namespace roteka::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,11 +32,11 @@ struct Client {
 
 // The control on the fake port, served on a free loopback port.
 struct Served : FakeStation {
-    std::unique_ptr<RotatorServer> server = listenFor(control, "127.0.0.1", 0, platform.messages);
+    std::unique_ptr<RotatorServer> server = listenFor(requests, "127.0.0.1", 0, platform.messages);
 };
 
 // Each command of the line: kind, separator, name, arguments.
-QString parsed(const char* line) {
+QString parsed(const QByteArray& line) {
     QStringList out;
     for (const NetCommand& c : parseNetLine(QString::fromLatin1(line)))
         out << QStringLiteral("%1%2 %3%4")
@@ -49,71 +51,116 @@ QString parsed(const char* line) {
 class NetTest : public QObject {
     Q_OBJECT
 private slots:
-    // Kinds: 0 get_pos, 1 set_pos, 2 stop, 3 park, 4 move, 5 get_info, 6 dump_state, 7 quit,
-    // 8 unavailable, 9 invalid.
-    void lines() {
-        // clang-format off
-        for (const auto& [line, commands] : QList<std::pair<const char*, QString>>{
-                 {"p", "0 get_pos"},
-                 {"P  123.45   10.00 ", "1 set_pos 123.45,10.00"},
-                 {"\\set_pos 1 2", "1 set_pos 1,2"},
-                 {"P10 2", "1 set_pos 10,2"},
-                 {"P 10", "9 set_pos 10"},
-                 {"K", "3 park"},
-                 {"_", "5 get_info"},
-                 {"\\dump_state", "6 dump_state"},
-                 {"Q p", "7 quit"},
-                 {"+p", "0\n get_pos"},
-                 {";p", "0; get_pos"},
-                 {"|P 1 2", "1| set_pos 1,2"},
-                 {"+;p", "0; get_pos"},
-                 {"pP 1 2 S", "0 get_pos / 1 set_pos 1,2 / 2 stop"},
-                 {"R 1 p", "8 reset 1"},
-                 {"w AZ? x", "8 send_cmd AZ? x"},
-                 {"\\pause 5", "8 pause 5"},
-                 {"Z 1 p", "9 Z"},
-                 {"\\bogus p", "9 bogus"},
-                 {"p # P 1 2", "0 get_pos"},
-                 {"#", ""},
-                 {"", ""},
-                 {"+", "9\n "},
-                 {"\xe9", "9 ?"},
-             })
-            QVERIFY2(parsed(line) == commands, line);
-        // set_pos's arguments; move's (-1 left, 1 right, 0 unavailable, 9 invalid).
-        for (const auto& [arguments, position] : QList<std::pair<QString, QString>>{
-                 {"123,45 10,5", "123.45 10.5"},
-                 {"-180 -5", "-180 -5"},
-                 {"450 90", "450 90"},
-                 {"-180.01 0", ""},
-                 {"450.01 0", ""},
-                 {"nan 0", ""},
-                 {"1 -inf", ""},
-                 {"1e999 0", ""},
-                 {"12x 0", ""},
-                 {"1,2,3 0", ""},
-                 {" ", ""},
-             }) {
-            const auto p = netPosition(arguments.split(' '));
-            QVERIFY2((p ? QStringLiteral("%1 %2").arg(p->first).arg(p->second) : "") == position,
-                     qPrintable(arguments));
-        }
-        for (const auto& [arguments, direction] : QList<std::pair<QString, int>>{
-                 {"8 50", -1},
-                 {"CCW -1", -1},
-                 {"left 1", -1},
-                 {"16 100", 1},
-                 {"RIGHT 50", 1},
-                 {"cw 5", 1},
-                 {"2 50", 0},
-                 {"DOWN 50", 0},
-                 {"32 50", 9},
-                 {"8 0", 9},
-                 {"8 101", 9},
-                 {"8 fast", 9},
-             })
-            QVERIFY2(netDirection(arguments.split(' ')).value_or(9) == direction, qPrintable(arguments));
-        // clang-format on
+    // A line's commands, each as kind, separator, name and arguments. Kinds: 0 get_pos, 1 set_pos,
+    // 2 stop, 3 park, 4 move, 5 get_info, 6 dump_state, 7 quit, 8 unavailable, 9 invalid.
+    void lines_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("commands");
+        QTest::newRow("get_pos") << "p"_ba
+                                 << "0 get_pos";
+        QTest::newRow("set_pos, blanks") << "P  123.45   10.00 "_ba
+                                         << "1 set_pos 123.45,10.00";
+        QTest::newRow("long name") << "\\set_pos 1 2"_ba
+                                   << "1 set_pos 1,2";
+        QTest::newRow("no blank after letter") << "P10 2"_ba
+                                               << "1 set_pos 10,2";
+        QTest::newRow("one argument short") << "P 10"_ba
+                                            << "9 set_pos 10";
+        QTest::newRow("park") << "K"_ba
+                              << "3 park";
+        QTest::newRow("get_info") << "_"_ba
+                                  << "5 get_info";
+        QTest::newRow("dump_state") << "\\dump_state"_ba
+                                    << "6 dump_state";
+        QTest::newRow("quit ends the line") << "Q p"_ba
+                                            << "7 quit";
+        QTest::newRow("extended") << "+p"_ba
+                                  << "0\n get_pos";
+        QTest::newRow("separator ;") << ";p"_ba
+                                     << "0; get_pos";
+        QTest::newRow("separator |") << "|P 1 2"_ba
+                                     << "1| set_pos 1,2";
+        QTest::newRow("plus, separator") << "+;p"_ba
+                                         << "0; get_pos";
+        QTest::newRow("three") << "pP 1 2 S"_ba
+                               << "0 get_pos / 1 set_pos 1,2 / 2 stop";
+        QTest::newRow("unavailable ends") << "R 1 p"_ba
+                                          << "8 reset 1";
+        QTest::newRow("send_cmd takes the rest") << "w AZ? x"_ba
+                                                 << "8 send_cmd AZ? x";
+        QTest::newRow("pause") << "\\pause 5"_ba
+                               << "8 pause 5";
+        QTest::newRow("unknown letter") << "Z 1 p"_ba
+                                        << "9 Z";
+        QTest::newRow("unknown name") << "\\bogus p"_ba
+                                      << "9 bogus";
+        QTest::newRow("comment") << "p # P 1 2"_ba
+                                 << "0 get_pos";
+        QTest::newRow("comment alone") << "#"_ba
+                                       << "";
+        QTest::newRow("empty") << ""_ba
+                               << "";
+        QTest::newRow("mark alone") << "+"_ba
+                                    << "9\n ";
+        QTest::newRow("not ASCII") << "\xe9"_ba
+                                   << "9 ?";
+    }
+    void lines() { QCOMPARE(parsed(FETCHED(QByteArray, line)), FETCHED(QString, commands)); }
+
+    // set_pos's azimuth and elevation (empty: refused).
+    void positions_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("position");
+        QTest::newRow("commas for points") << "123,45 10,5"
+                                           << "123.45 10.5";
+        QTest::newRow("lowest") << "-180 -5"
+                                << "-180 -5";
+        QTest::newRow("highest") << "450 90"
+                                 << "450 90";
+        QTest::newRow("below lowest") << "-180.01 0"
+                                      << "";
+        QTest::newRow("above highest") << "450.01 0"
+                                       << "";
+        QTest::newRow("nan") << "nan 0"
+                             << "";
+        QTest::newRow("infinite elevation") << "1 -inf"
+                                            << "";
+        QTest::newRow("overflow") << "1e999 0"
+                                  << "";
+        QTest::newRow("trailing letters") << "12x 0"
+                                          << "";
+        QTest::newRow("two commas") << "1,2,3 0"
+                                    << "";
+        QTest::newRow("blank") << " "
+                               << "";
+    }
+    void positions() {
+        const auto p = netPosition(FETCHED(QString, arguments).split(' '));
+        QCOMPARE(p ? QStringLiteral("%1 %2").arg(p->first).arg(p->second) : "",
+                 FETCHED(QString, position));
+    }
+
+    // move's direction: -1 counter-clockwise, 1 clockwise, 0 one ROTEKA cannot turn; none refused.
+    void directions_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<std::optional<int>>("direction");
+        const std::optional<int> ccw = -1, cw = 1, cannot = 0, none;
+        QTest::newRow("8") << "8 50" << ccw;
+        QTest::newRow("CCW, speed -1") << "CCW -1" << ccw;
+        QTest::newRow("left") << "left 1" << ccw;
+        QTest::newRow("16, fastest") << "16 100" << cw;
+        QTest::newRow("RIGHT") << "RIGHT 50" << cw;
+        QTest::newRow("cw") << "cw 5" << cw;
+        QTest::newRow("up") << "2 50" << cannot;
+        QTest::newRow("DOWN") << "DOWN 50" << cannot;
+        QTest::newRow("unknown") << "32 50" << none;
+        QTest::newRow("speed 0") << "8 0" << none;
+        QTest::newRow("speed 101") << "8 101" << none;
+        QTest::newRow("speed in words") << "8 fast" << none;
+    }
+    void directions() {
+        QCOMPARE(netDirection(FETCHED(QString, arguments).split(' ')),
+                 FETCHED(std::optional<int>, direction));
     }
 
     // The program with --listen on the simulator, offset 10: a client's bearing goes out as a
@@ -163,13 +210,14 @@ private slots:
         QCOMPARE(c.ask("P 100 0\n"), "RPRT -1\n"); // 1100 is no go-to command, and not sent
         w.control.setOffsetField("40000");
         QCOMPARE(c.ask("P 50 0\n"), "RPRT -1\n"); // no target at all
-        QCOMPARE(w.platform.serial.written + w.control.commandedAngle(), "M120\r\n1100");
+        QCOMPARE(w.platform.serial.written, "M120\r\n");
+        QCOMPARE(commandedAngleText(w.control.commandedAngle()), "1100");
         w.control.setOffsetField("0");
         w.platform.serial.close();
         QCOMPARE(c.ask("P 100 0\nS\nM 16 50\np\n_\n", 5),
                  "RPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nROTEKA " ROTEKA_VERSION "\n");
         QCOMPARE(c.ask("|P 90 45\n+p\n", 3), "set_pos: 90 45|RPRT -6\nget_pos:\nRPRT -6\n");
-        QCOMPARE(state(w.control), "port = False|接続|000|90|初期化中|");
+        QCOMPARE(state(w), "port = False|接続|000|90|初期化中|");
     }
 
     // A client that never reads is dropped once its replies pile up; of crowds no more than 64
@@ -206,8 +254,10 @@ private slots:
         QVERIFY(taken.listen(QHostAddress::LocalHost));
         FakeStation w;
         const quint16 port = taken.serverPort();
-        QVERIFY(!listenFor(w.control, "127.0.0.1", port, w.platform.messages));
-        QVERIFY(!listenFor(w.control, "192.0.2.1", port, w.platform.messages));
+        LogRecorder log;
+        QVERIFY(!listenFor(w.requests, "127.0.0.1", port, w.platform.messages));
+        QVERIFY(!listenFor(w.requests, "192.0.2.1", port, w.platform.messages));
+        QVERIFY(!listenFor(w.requests, "no-such-host.invalid", port, w.platform.messages));
         const auto said = [&](auto address, auto reason) {
             return QStringLiteral("ネットワークからの制御を開始できませんでした。\r\n\r\n"
                                   "アドレス：%1　ポート：%2\r\n理由：%3\r\n\r\n"
@@ -218,7 +268,10 @@ private slots:
                  QStringList({said("127.0.0.1", "ほかのプログラムが使用中です。"
                                                 "（The bound address is already in use）"),
                               said("192.0.2.1", "このパソコンのアドレスではありません。"
-                                                "（The address is not available）")}));
+                                                "（The address is not available）"),
+                              said("no-such-host.invalid", "ホスト名が見つかりません。")}));
+        QCOMPARE(log.lines.size(), 3);
+        QCOMPARE(log.containing("roteka.net: cannot listen on 127.0.0.1 port").size(), 1);
         w.control.turnLeft();
         QCOMPARE(w.platform.serial.written, "L\r\n");
     }

@@ -48,24 +48,12 @@ struct FakePointerPosition : PointerPosition {
 };
 
 // An in-memory serial port: records what is written, delivers what the test feeds. Only the
-// port numbers in openablePorts open.
+// port numbers in openablePorts open; writes fail while failWrites is set.
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:
-    void open() override {
-        if (open_ || !openablePorts.contains(portNumber()))
-            throw PlatformError(QStringLiteral("cannot open"));
-        ++opens;
-        open_ = true;
-    }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    void write(const QString& text) override {
-        if (!open_)
-            throw PlatformError(QStringLiteral("port closed"));
-        written += text.toLocal8Bit();
-    }
-    QString readAll() override { return QString::fromLatin1(std::exchange(incoming_, {})); }
 
     void feed(const QByteArray& bytes) {
         incoming_ += bytes;
@@ -79,8 +67,21 @@ public:
     QByteArray written;
     QList<int> openablePorts{3};
     int opens = 0;
+    bool failWrites = false;
 
 protected:
+    void openDevice() override {
+        if (!openablePorts.contains(portNumber()))
+            throw PlatformError(QStringLiteral("cannot open"));
+        ++opens;
+        open_ = true;
+    }
+    void writeBytes(const QByteArray& bytes) override {
+        if (failWrites)
+            throw PlatformError(QStringLiteral("write failed"));
+        written += bytes;
+    }
+    QByteArray readBytes() override { return std::exchange(incoming_, {}); }
     void applyLineSettings() override {}
 
 private:

@@ -2,6 +2,7 @@
 
 #include "FakePlatform.h"
 #include "PtyPeer.h"
+#include "Tables.h"
 
 #include "app/Program.h"
 #include "ui/PictureBox.h"
@@ -20,32 +21,42 @@
 
 namespace roteka::test {
 
-// Responsibilities: the rotator control on the fake platform in a test directory whose settings
-// file holds the given content (port 3, which the fake port opens, by default), started; the
-// platform can be prepared before the start. With a window, the window follows the control
+inline const QByteArray UsualSettings = "3,9600,N,8,1:0\r\n";
+
+// Responsibilities: the rotator's control on the fake platform in a test directory whose settings
+// file holds the given content (port 3, which the fake port opens, by default), or no file at all
+// (NoFile) or a directory in its place (DirectoryInstead); started at once unless asked not to, so
+// that the test can prepare the platform first. With a window, the window follows the control
 // from before the start.
 struct FakeStation {
-    explicit FakeStation(const QByteArray& settingsFile = "3,9600,N,8,1:0\r\n",
-                         const std::function<void(FakePlatform&)>& prepare = {},
+    enum Start { StartNow, StartLater };
+    static inline const QByteArray NoFile = "<none>";
+    static inline const QByteArray DirectoryInstead = "<directory>";
+
+    explicit FakeStation(const QByteArray& settingsFile = UsualSettings, Start when = StartNow,
                          bool withWindow = false) {
-        dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
-        if (prepare)
-            prepare(platform);
+        if (settingsFile == DirectoryInstead)
+            QDir().mkdir(QStringLiteral("ROTEKA.DAT"));
+        else if (settingsFile != NoFile)
+            dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
         if (withWindow)
             shownBy = std::make_unique<MainWindow>(control, platform.pointer);
-        control.startUp();
+        if (when == StartNow)
+            control.startUp();
     }
     TestDirectory dir;
     FakePlatform platform;
-    RotatorControl control{platform.serial, platform.devices, platform.messages};
+    ControllerLink link{platform.serial};
+    SettingsStore settings{QStringLiteral("ROTEKA.DAT")};
+    OperatorControl control{link, settings, platform.devices, platform.messages};
+    RemoteRequests requests{control};
     std::unique_ptr<MainWindow> shownBy;
 };
 
 // The window on the fake platform, started as FakeStation starts.
 struct FakeWindow : FakeStation {
-    explicit FakeWindow(const QByteArray& settingsFile = "3,9600,N,8,1:0\r\n",
-                        const std::function<void(FakePlatform&)>& prepare = {})
-        : FakeStation(settingsFile, prepare, true), window(*shownBy) {}
+    explicit FakeWindow(const QByteArray& settingsFile = UsualSettings, Start when = StartNow)
+        : FakeStation(settingsFile, when, true), window(*shownBy) {}
     MainWindow& window;
 };
 
@@ -54,7 +65,8 @@ struct FakeWindow : FakeStation {
 struct RealWindow {
     RecordingMessageBoxes messages;
     std::unique_ptr<Program> program = std::make_unique<Program>(&messages);
-    RotatorControl& control = program->control;
+    OperatorControl& control = program->control;
+    ControllerLink& link = program->link;
     MainWindow& window = program->window;
 };
 
@@ -121,24 +133,27 @@ template <class Control> Control* part(const QWidget& window, const QString& nam
 
 // The control's state as the window shows it, in one line: status line | connect caption |
 // azimuth | commanded angle | caption before the commanded angle | receive buffer.
-inline QString state(const RotatorControl& control) {
+inline QString state(const OperatorControl& control, const ControllerLink& link) {
     return QStringList{control.statusLine(),
                        control.offersConnect() ? "接続" : "切断",
-                       control.azimuth(),
-                       control.commandedAngle(),
+                       azimuthText(control.azimuth()),
+                       commandedAngleText(control.commandedAngle()),
                        control.waitingFirstValue() ? "初期化中" : "設定角度 ＝",
-                       control.receiveBuffer()}
+                       link.receiveBuffer()}
         .join('|');
+}
+inline QString state(const FakeStation& station) {
+    return state(station.control, station.link);
 }
 
 // The same line read from the window's controls.
-inline QString state(const MainWindow& window, const RotatorControl& control) {
+inline QString state(const MainWindow& window, const ControllerLink& link) {
     return QStringList{part<QLabel>(window, "statusLabel")->text(),
                        part<QPushButton>(window, "connectButton")->text(),
                        part<QLabel>(window, "azimuthLabel")->text(),
                        part<QLabel>(window, "commandedAngleLabel")->text(),
                        part<QLabel>(window, "commandedAngleCaption")->text(),
-                       control.receiveBuffer()}
+                       link.receiveBuffer()}
         .join('|');
 }
 

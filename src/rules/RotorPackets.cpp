@@ -13,20 +13,51 @@ namespace {
 struct Tag {
     qsizetype begin = 0; // the tag's characters are [begin, end)
     qsizetype end = 0;
-    QString name;
+    QStringView name;
     bool closing = false; // </name>
     bool empty = false;   // <name/>
 };
 
-// Every opening, closing and empty tag of the text, in order.
-QList<Tag> tagsOf(const QString& text) {
-    static const QRegularExpression tag(
-        QStringLiteral(R"(<(/?)([A-Za-z_][A-Za-z0-9_.:-]*)(?:[\s/][^<>]*)?>)"));
+bool isNameStart(QChar c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+}
+
+bool isNameChar(QChar c) {
+    return isNameStart(c) || (c >= u'0' && c <= u'9') || c == u'.' || c == u':' || c == u'-';
+}
+
+// Every opening, closing and empty tag of the text, in order: "<", an optional "/", a name, then
+// either ">" or a blank or "/" and anything but "<" up to ">".
+QList<Tag> tagsOf(QStringView text) {
     QList<Tag> tags;
-    for (auto it = tag.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        tags.append({m.capturedStart(), m.capturedEnd(), m.captured(2),
-                     !m.capturedView(1).isEmpty(), text[m.capturedEnd() - 2] == u'/'});
+    tags.reserve(text.count(u'<'));
+    const qsizetype size = text.size();
+    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at)) {
+        qsizetype i = at + 1;
+        const bool closing = i < size && text[i] == u'/';
+        const qsizetype nameStart = closing ? ++i : i;
+        if (i < size && isNameStart(text[i])) {
+            while (++i < size && isNameChar(text[i])) {
+            }
+        }
+        if (i == nameStart) {
+            ++at;
+            continue;
+        }
+        const QStringView name = text.mid(nameStart, i - nameStart);
+        if (i < size && text[i] != u'>') {
+            const bool rest = text[i].isSpace() || text[i] == u'/';
+            while (rest && i < size && text[i] != u'>' && text[i] != u'<')
+                ++i;
+            if (!rest || i == size || text[i] == u'<') {
+                at = i;
+                continue;
+            }
+        }
+        if (i == size)
+            break;
+        tags.append({at, i + 1, name, closing, text[i - 1] == u'/'});
+        at = i + 1;
     }
     return tags;
 }
@@ -78,7 +109,8 @@ std::optional<double> bearingOf(QStringView text) {
 }
 
 QString noBearing(QStringView element, QStringView text) {
-    return QStringLiteral("<%1> holds no bearing in degrees: \"%2\"").arg(element, shown(text));
+    return QStringLiteral("<%1> holds no bearing in degrees: \"%2\"")
+        .arg(shown(element), shown(text));
 }
 
 // The one element of a name among the tags [first, last): where its text lies, or what is wrong.
@@ -263,7 +295,7 @@ private:
         readText(QStringView(text_).mid(at, tags_[close].begin - at));
     }
 
-    void readElement(const QString& name, QStringView content) {
+    void readElement(QStringView name, QStringView content) {
         PstCommand command;
         if (name.compare(u"AZIMUTH", Qt::CaseInsensitive) == 0) {
             const std::optional<double> bearing = bearingOf(content);

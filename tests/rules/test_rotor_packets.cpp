@@ -108,6 +108,8 @@ private slots:
         QTest::newRow("turn") << Turn << turn << "ROTEKA" << 55.0;
         QTest::newRow("spaced") << "\r\n" + inN1mm("\n\t<freqband>14</freqband> <goazi> 55 </goazi>\n") + "\n" << turn << "" << 55.0;
         QTest::newRow("xml, attributes") << "<?xml version=\"1.0\"?>" + inN1mm("<goazi a=\"1\" >5</goazi >") << turn << "" << 5.0;
+        QTest::newRow("tags over lines") << inN1mm("<goazi\n>5</goazi\n>") << turn << "" << 5.0;
+        QTest::newRow("a \"<\" that opens no tag") << inN1mm("<goazi<goazi>5</goazi>") << turn << "" << 5.0;
         QTest::newRow("any case") << "<n1mmrotor><ROTOR>A</ROTOR><GoAzi>7</GoAzi></N1MMROTOR>"_ba << turn << "A" << 7.0;
         QTest::newRow("rotor spaced") << named("\n Tower 2\t") << turn << "Tower 2" << 1.0;
         QTest::newRow("rotor escaped") << named("A &amp; B&lt;2&gt;") << turn << "A & B<2>" << 1.0;
@@ -158,6 +160,7 @@ private slots:
         QTest::newRow("goazi unclosed") << inN1mm("<goazi>5") << "<goazi> is not closed";
         QTest::newRow("goazi twice") << inN1mm("<goazi>5</goazi><goazi>6</goazi>") << "<goazi> comes twice";
         QTest::newRow("goazi nested") << goazi("<goazi>5</goazi>") << "<goazi> inside <goazi>";
+        QTest::newRow("goazi opened with a blank") << inN1mm("< goazi>5</goazi>") << "</goazi> closes no <goazi>";
         QTest::newRow("goazi closed twice") << goazi("5</goazi>") << "</goazi> closes no <goazi>";
         QTest::newRow("rotor twice") << named("A</rotor><rotor>B") << "<rotor> comes twice";
         QTest::newRow("rotor unclosed") << inN1mm("<rotor>A<goazi>5</goazi>") << "<rotor> is not closed";

@@ -83,15 +83,18 @@ std::optional<QString> decoded(QByteArrayView datagram, QString& problem) {
     return text;
 }
 
-// A piece of received text fit for a log line: cut short, control characters shown as "?".
+// A piece of received text fit for a log line: cut short, control characters and line breaks
+// shown as "?".
 QString shown(QStringView text) {
     constexpr qsizetype Longest = 24;
-    QString shown = text.trimmed().left(Longest).toString();
-    for (QChar& c : shown) {
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+    QString piece = text.trimmed().left(Longest).toString();
+    for (QChar& c : piece) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Other_Format ||
+            category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
             c = u'?';
     }
-    return text.trimmed().size() > Longest ? shown + QStringLiteral("...") : shown;
+    return text.trimmed().size() > Longest ? piece + QStringLiteral("...") : piece;
 }
 
 // A bearing as the readers take it, modulo 360; none for any other text.

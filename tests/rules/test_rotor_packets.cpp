@@ -74,24 +74,13 @@ const QByteArray Turn = inN1mm("<rotor>ROTEKA</rotor><goazi>55.0</goazi><offset>
 const QString NotUtf8 = "datagram is not UTF-8 text";
 const QString TooLong = "datagram of 8193 bytes, longer than 8192";
 // Bearings refused, each with the text the problem quotes.
+// clang-format off
 const QList<std::pair<QByteArray, QString>> NoBearings{
-    {"", ""},
-    {" \t", ""},
-    {"nan", "nan"},
-    {"inf", "inf"},
-    {"1e400", "1e400"},
-    {"1e2", "1e2"},
-    {"-5", "-5"},
-    {"-0", "-0"},
-    {"+5", "+5"},
-    {"north", "north"},
-    {"55 deg", "55 deg"},
-    {"5.5.5", "5.5.5"},
-    {".", "."},
-    {"0x10", "0x10"},
-    {"\xEF\xBC\x95", "５"},
-    {"5\x01", "5?"},
+    {"", ""}, {" \t", ""}, {"nan", "nan"}, {"inf", "inf"}, {"1e400", "1e400"}, {"1e2", "1e2"}, {"-5", "-5"},
+    {"-0", "-0"}, {"+5", "+5"}, {"north", "north"}, {"55 deg", "55 deg"}, {"5.5.5", "5.5.5"}, {".", "."},
+    {"0x10", "0x10"}, {"\xEF\xBC\x95", "５"}, {"5\x01", "5?"}, {"5\xE2\x80\xA8" "5\n5", "5?5?5"},
     {QByteArray(400, '9'), QByteArray(24, '9') + "..."}};
+// clang-format on
 
 } // namespace
 
@@ -168,7 +157,7 @@ private slots:
         QTest::newRow("stop twice") << inN1mm("<stop>1</stop><stop>1</stop>") << "<stop> comes twice";
         // clang-format on
         for (const auto& [degrees, quoted] : NoBearings)
-            QTest::addRow("bearing \"%s\"", degrees.left(8).constData())
+            QTest::addRow("bearing \"%s\"", degrees.left(8).toPercentEncoding(" ").constData())
                 << goazi(degrees) << noBearing("goazi", quoted);
     }
     void n1mmRefused() {
@@ -259,7 +248,7 @@ private slots:
         QTest::newRow("bad after good commands") << inPst("<STOP>1</STOP>") + az("x") << noBearing("AZIMUTH", "x");
         // clang-format on
         for (const auto& [degrees, quoted] : NoBearings)
-            QTest::addRow("bearing \"%s\"", degrees.left(8).constData())
+            QTest::addRow("bearing \"%s\"", degrees.left(8).toPercentEncoding(" ").constData())
                 << az(degrees) << noBearing("AZIMUTH", quoted);
     }
     void pstMalformed() {

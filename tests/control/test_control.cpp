@@ -428,6 +428,11 @@ private slots:
         link.open();
         QVERIFY(!link.goTo(1000) && !link.goTo(-100) && link.goTo(-99) && link.goTo(360));
         QCOMPARE(p.serial.written, "M-99\r\nM360\r\n");
+        // Line settings the open port refuses leave those in force.
+        p.serial.refuseLineSettings = true;
+        QVERIFY_THROWS_EXCEPTION(PlatformError, link.setLineSettings("4800,E,7,2"));
+        QCOMPARE(p.serial.lineSettings(), "9600,N,8,1");
+        QVERIFY(p.serial.line() == LineSettings());
     }
 
     // The settings store names its file in every failure.

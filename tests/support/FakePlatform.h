@@ -48,12 +48,14 @@ struct FakePointerPosition : PointerPosition {
 };
 
 // An in-memory serial port: records what is written, delivers what the test feeds. Only the
-// port numbers in openablePorts open; writes fail while failWrites is set.
+// port numbers in openablePorts open; writes fail while failWrites is set, line settings while
+// refuseLineSettings is.
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
+    using SerialPort::line;
 
     void feed(const QByteArray& bytes) {
         incoming_ += bytes;
@@ -68,6 +70,7 @@ public:
     QList<int> openablePorts{3};
     int opens = 0;
     bool failWrites = false;
+    bool refuseLineSettings = false;
 
 protected:
     void openDevice() override {
@@ -82,7 +85,10 @@ protected:
         written += bytes;
     }
     QByteArray readBytes() override { return std::exchange(incoming_, {}); }
-    void applyLineSettings() override {}
+    void applyLineSettings() override {
+        if (refuseLineSettings)
+            throw PlatformError(QStringLiteral("refused"));
+    }
 
 private:
     bool open_ = false;

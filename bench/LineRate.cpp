@@ -6,8 +6,10 @@
 #include "Measure.h"
 #include "PtyPeer.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <atomic>
@@ -188,7 +190,10 @@ bool runLineRate(const Options& options) {
 
     LineRateResult window;
     LineRateResult transport;
+    LineRateResult traced;
     LineRateResult polled;
+    QTemporaryDir traceDir;
+    const QString traceFile = traceDir.filePath(QStringLiteral("trace.txt"));
     Pollers pollers;
     QTcpServer probe; // a free port
     probe.listen(QHostAddress::LocalHost);
@@ -199,6 +204,9 @@ bool runLineRate(const Options& options) {
         !serveAndMeasure(controller, options.minimalProgram,
                          {QStringLiteral("--serve"), controller.slavePath()},
                          options.lineRateSeconds, transport) ||
+        !serveAndMeasure(controller, options.windowProgram,
+                         {QStringLiteral("--serve"), QStringLiteral("--trace"), traceFile},
+                         options.lineRateSeconds, traced) ||
         !serveAndMeasure(
             controller, options.windowProgram,
             {QStringLiteral("--serve"), QStringLiteral("--listen"), QString::number(listenPort)},
@@ -228,6 +236,16 @@ bool runLineRate(const Options& options) {
                     .arg(transport.cpuShare * 100, 0, 'f', 2),
                 transport.cpuShare > 0 ? window.cpuShare / transport.cpuShare : 0,
                 QStringLiteral("< 10 % of one core"), window.cpuShare < 0.10);
+    QFile trace(traceFile);
+    const double traceMiB = double(trace.size()) / (1 << 20);
+    printResult(
+        "CPU at line rate, traced",
+        QStringLiteral("window with --trace %1 % of one core; %2 MiB of trace")
+            .arg(traced.cpuShare * 100, 0, 'f', 2)
+            .arg(traceMiB, 0, 'f', 1),
+        QStringLiteral("window without it %1 % of one core").arg(window.cpuShare * 100, 0, 'f', 2),
+        window.cpuShare > 0 ? traced.cpuShare / window.cpuShare : 0,
+        QStringLiteral("< 10 % of one core"), traced.cpuShare < 0.10);
     const double slowest = polls.empty() ? 1e9 : percentile(polls, 100);
     printResult(
         "CPU at line rate, 8 clients polling",

@@ -4,7 +4,7 @@
 //   processed, exits
 //   --serve        prints "READY" after the first paint, then obeys lines on standard input:
 //                  "MARK" restarts the counters, "REPORT" prints them and exits
-//   --serve --listen PORT  the same, serving network clients on the loopback PORT
+//   --serve OPTION...  the same, with the program's own options after it (--listen, --trace, ...)
 #include "Measure.h"
 
 #include "app/Program.h"
@@ -93,10 +93,12 @@ int main(int argc, char* argv[]) {
         }
         std::fflush(stdout);
     };
-    roteka::Options options;
-    if (argc > 3 && std::strcmp(argv[2], "--listen") == 0)
-        options.listen =
-            roteka::ListenAddress{QStringLiteral("127.0.0.1"), quint16(std::atoi(argv[3]))};
-    program.start(options);
+    QStringList arguments{QStringLiteral("roteka")};
+    for (int i = serve ? 2 : 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const auto options = roteka::parseCommandLine(arguments);
+    if (std::holds_alternative<int>(options))
+        return std::get<int>(options);
+    program.start(std::get<roteka::Options>(options));
     return QApplication::exec();
 }

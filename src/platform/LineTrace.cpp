@@ -12,10 +12,20 @@ FileLineTrace::FileLineTrace(const QString& path) : file_(path) {
         throw PlatformError(QStringLiteral("%1: %2").arg(path, file_.errorString()));
 }
 
+QByteArray FileLineTrace::timeStamp() {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now / 1000 != second_) {
+        second_ = now / 1000;
+        const QByteArray stamp = traceTimeStamp(QDateTime::fromMSecsSinceEpoch(second_ * 1000));
+        secondText_ = stamp.left(stamp.size() - 3);
+    }
+    return secondText_ + QByteArray::number(now % 1000 + 1000).mid(1);
+}
+
 void FileLineTrace::record(LineDirection direction, QByteArrayView bytes) {
     if (failed_)
         return;
-    const QByteArray line = traceLine(QDateTime::currentDateTime(), direction, bytes);
+    const QByteArray line = traceLine(timeStamp(), direction, bytes);
     if (file_.write(line) == line.size())
         return;
     failed_ = true;

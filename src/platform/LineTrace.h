@@ -26,8 +26,13 @@ public:
     void record(LineDirection direction, QByteArrayView bytes) override;
 
 private:
+    // Now's time stamp; the date and time of the current second are made once a second.
+    QByteArray timeStamp();
+
     QFile file_;
     bool failed_ = false;
+    qint64 second_ = -1;
+    QByteArray secondText_;
 };
 
 } // namespace roteka

@@ -2,9 +2,13 @@
 
 namespace roteka {
 
-QByteArray traceLine(const QDateTime& at, LineDirection direction, QByteArrayView bytes) {
+QByteArray traceTimeStamp(const QDateTime& at) {
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+}
+
+QByteArray traceLine(QByteArrayView timeStamp, LineDirection direction, QByteArrayView bytes) {
     static constexpr char Hex[] = "0123456789ABCDEF";
-    QByteArray line = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    QByteArray line = timeStamp.toByteArray();
     line += direction == LineDirection::Sent ? " TX " : " RX ";
     line.reserve(line.size() + 4 * bytes.size() + 1);
     for (const char c : bytes) {

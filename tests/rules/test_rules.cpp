@@ -306,7 +306,7 @@ private slots:
         QTest::newRow("blanks kept") << true << " v "_ba << at + " TX  v \n";
     }
     void traceLines() {
-        const QDateTime at(QDate(2026, 12, 7), QTime(21, 4, 5, 7));
+        const QByteArray at = traceTimeStamp(QDateTime(QDate(2026, 12, 7), QTime(21, 4, 5, 7)));
         const auto direction = FETCHED(bool, sent) ? LineDirection::Sent : LineDirection::Received;
         QCOMPARE(traceLine(at, direction, FETCHED(QByteArray, bytes)), FETCHED(QByteArray, line));
     }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QLocale>
 #include <QSaveFile>
 #include <QTextStream>
@@ -17,6 +18,7 @@
 #include <optional>
 
 using namespace roteka::mapgen;
+using roteka::LocatorProblem;
 using roteka::userMapPath;
 
 namespace {
@@ -70,6 +72,23 @@ QString defaultDataPath() {
     return QStringLiteral(ROTEKA_MAPGEN_SOURCE_DATA);
 }
 
+QString locatorProblemText(LocatorProblem problem) {
+    switch (problem) {
+    case LocatorProblem::None:
+    case LocatorProblem::WrongLength:
+        break;
+    case LocatorProblem::BadField:
+        return QStringLiteral("; its first two characters are letters from A to R");
+    case LocatorProblem::BadSquare:
+        return QStringLiteral("; its third and fourth characters are digits");
+    case LocatorProblem::BadSubsquare:
+        return QStringLiteral("; its fifth and sixth characters are letters from A to X");
+    case LocatorProblem::BadExtendedSquare:
+        return QStringLiteral("; its seventh and eighth characters are digits");
+    }
+    return {};
+}
+
 QtMessageHandler defaultHandler = nullptr;
 
 // The tool draws without a display, on the offscreen platform; on Windows, which needs no display
@@ -83,15 +102,21 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     defaultHandler(type, context, message);
 }
 
-bool writePng(const QImage& image, const QString& path, QString* error) {
+// A map also records its station, as a text entry of the PNG file.
+bool writePng(const QImage& image, const QString& path, QString* error,
+              const std::optional<roteka::GeoPoint>& station = std::nullopt) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
         return false;
     }
-    if (!image.save(&file, "PNG")) {
+    QImageWriter writer(&file, "PNG");
+    if (station) {
+        writer.setText(QLatin1String(roteka::StationTextKey), roteka::stationText(*station));
+    }
+    if (!writer.write(image)) {
         file.cancelWriting();
-        *error = QStringLiteral("PNG encoding failed");
+        *error = writer.errorString();
         return false;
     }
     if (!file.commit()) {
@@ -207,11 +232,13 @@ int main(int argc, char* argv[]) {
         if (parser.isSet(latOption) || parser.isSet(lonOption)) {
             return usageError(QStringLiteral("--locator cannot be combined with --lat or --lon"));
         }
-        const auto centre = locatorCentre(parser.value(locatorOption));
+        const QString locator = parser.value(locatorOption);
+        const auto centre = roteka::locatorCentre(locator);
         if (!centre) {
-            return usageError(QStringLiteral("--locator needs a Maidenhead locator of 4, 6 or 8 "
-                                             "characters such as IO91wm, not '%1'")
-                                  .arg(parser.value(locatorOption)));
+            return usageError(
+                QStringLiteral("--locator needs a Maidenhead locator of 4, 6 or 8 "
+                               "characters such as IO91wm, not '%1'%2")
+                    .arg(locator, locatorProblemText(roteka::locatorProblem(locator))));
         }
         options.station = *centre;
     } else if (!parser.isSet(latOption) || !parser.isSet(lonOption)) {
@@ -251,7 +278,8 @@ int main(int argc, char* argv[]) {
     if (!parser.isSet(outOption) && !QDir().mkpath(QFileInfo(outPath).absolutePath())) {
         return failure(QStringLiteral("cannot create the directory of %1").arg(outPath));
     }
-    if (!writePng(MapRenderer::render(land.polygons, options), outPath, &writeError)) {
+    if (!writePng(MapRenderer::render(land.polygons, options), outPath, &writeError,
+                  options.station)) {
         return failure(QStringLiteral("cannot write %1: %2").arg(outPath, writeError));
     }
     if (!parser.isSet(outOption)) {

@@ -1,6 +1,7 @@
 #include "mapgen/maprenderer.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,10 @@ static std::vector<Polygon> land(double lon, double lat, double unit, const QStr
     const QString t = R"({"type":"Topology","transform":{"scale":[%1,%1],"translate":[%2,%3]},
         "objects":{"land":%4},"arcs":[[[0,0],[4,0],[0,4]],[[0,0],[0,4],[4,0]]]})";
     return TopoJsonDecoder::decode(t.arg(unit).arg(lon).arg(lat).arg(g).toUtf8(), "land").polygons;
+}
+
+static QString stationEntry(const QString& png) {
+    return QImageReader(png).text(roteka::StationTextKey);
 }
 
 // Maps drawn in-process, and roteka-mapgen run as an operator runs it.
@@ -67,6 +72,7 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message"); // in what it prints
         QTest::addColumn<int>("size");        // of the PNG it writes, or 0: the old one stays
+        QTest::addColumn<QString>("station"); // the station the PNG records
         const QString out = "--out=" + out_;
         const QStringList map{"--lat", "1", "--lon", "1", out};
         const auto data = [&](const QByteArray& land, const QByteArray& arcs = "[[0,0],[1,1]]") {
@@ -77,18 +83,21 @@ private slots:
             return QStringList(map) << "--data=" + file.fileName();
         };
         const auto row = [](const char* name, const QStringList& args, int exitCode,
-                            const QString& message, int size = 0) {
-            QTest::newRow(name) << args << exitCode << message << size;
+                            const QString& message, int size = 0, const QString& station = {}) {
+            QTest::newRow(name) << args << exitCode << message << size << station;
         };
         const QByteArray deep =
             QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(40) + "null" +
             QByteArray("]}").repeated(40);
         // clang-format off
-        row("land map", {"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out}, 0, "", 200);
+        row("land map", {"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out}, 0, "", 200,
+            "-33.870000,151.210000");
+        row("locator map", {"--locator", " pm95VQ", out}, 0, "", 200, "35.687500,139.791667");
         for (const int size : {16, 22, 24, 32, 48, 64, 256})
-            QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size;
+            QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size << "";
         row("latitude 95", {"--lat", "95", "--lon", "1", out}, 2, "latitude must be");
         row("malformed locator", {"--locator", "IO9", out}, 2, "--locator needs a Maidenhead locator");
+        row("locator past R", {"--locator", "IS00", out}, 2, "not 'IS00'; its first two characters are letters from A to R");
         row("locator and latitude", {"--locator", "IO91", "--lat", "1", out}, 2, "cannot be combined");
         row("icon of 8 px", {"--icon", "8", out}, 2, "--icon needs a size from 16 to 1024");
         row("missing data file", QStringList(map) << "--data" << dir_.filePath("none"), 1, "cannot read");
@@ -106,6 +115,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         QFETCH(int, size);
+        QFETCH(QString, station);
         QVERIFY(QImage(1, 1, QImage::Format_RGB32).save(out_)); // a map made before
         QProcess tool;
         tool.start(ROTEKA_MAPGEN_PATH, args);
@@ -115,24 +125,15 @@ private slots:
         const QImage image(out_);
         QCOMPARE(image.size(), size ? QSize(size, size) : QSize(1, 1));
         QCOMPARE(image.hasAlphaChannel(), size > 0 && size != 200); // a map is 200 px, opaque
+        QCOMPARE(stationEntry(out_), station);
         if (size > 0 && size != 200) // an icon is a round dial: clear in the corners
             QVERIFY(qAlpha(image.pixel(0, size - 1)) < qAlpha(image.pixel(size / 2, size / 2)));
     }
 
-    // The centre of a Maidenhead square of 4, 6 or 8 characters, either case; none when malformed.
-    void locators() {
-        // clang-format off
-        for (const auto& [locator, lat, lon] : std::initializer_list<std::tuple<const char*, double, double>>{
-                 {"JJ00", 0.5, 1}, {"AA00", -89.5, -179}, {"RR99", 89.5, 179}, {"IO91wm", 51.520833, -0.125},
-                 {"io91WM", 51.520833, -0.125}, {"PM95vq", 35.6875, 139.791667}, {"IO91wm48", 51.535417, -0.129167},
-                 {"JJ00aa00", 0.002083, 0.004167}, {"RR99xx99", 89.997917, 179.995833}}) {
-            const auto centre = locatorCentre(locator);
-            QVERIFY2(centre && std::fabs(centre->lat - lat) < 1e-6 && std::fabs(centre->lon - lon) < 1e-6, locator);
-        }
-        for (const char* bad : {"", "IO9", "IO91w", "IO91wm4", "IO91wm4x", "SA00", "IS00", "IOA1", "IO91yz",
-                                "IO91wmxx", "IO91wm481", "IO 1", "ＩＯ91"})
-            QVERIFY2(!locatorCentre(QString::fromUtf8(bad)), bad);
-        // clang-format on
+    // The built-in map records the station it is drawn for, Tokyo.
+    void builtInMapRecordsItsStation() {
+        QCOMPARE(stationEntry(ROTEKA_BUILTIN_MAP), "35.680000,139.770000");
+        QCOMPARE(QImage(ROTEKA_BUILTIN_MAP).size(), QSize(200, 200));
     }
 
     // Without --out the map goes where ROTEKA looks for it, $XDG_DATA_HOME/roteka/map.png, its

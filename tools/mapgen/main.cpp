@@ -26,6 +26,11 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr auto kDefaultData = "data/land-110m.json";
+#ifdef Q_OS_WIN
+constexpr auto kInstalledData = "data/land-110m.json";
+#else
+constexpr auto kInstalledData = "../share/roteka/land-110m.json";
+#endif
 
 QTextStream& err() {
     static QTextStream stream(stderr);
@@ -54,22 +59,22 @@ std::optional<double> parseNumber(const QString& text) {
     return value;
 }
 
+// The coastlines: data/land-110m.json in the current directory (a source checkout), else in
+// data/ beside the program (the Windows zip and installer, and the build tree), else where a
+// Unix installation keeps them, ../share/roteka/ from the program's directory. When none is
+// there, the installed place, which the error message then names.
+QString besideProgram(const char* path) {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                           QLatin1String(path));
+}
+
 QString defaultDataPath() {
-    if (QFileInfo::exists(QString::fromLatin1(kDefaultData))) {
-        return QString::fromLatin1(kDefaultData);
+    for (const QString& path : {QString::fromLatin1(kDefaultData), besideProgram(kDefaultData)}) {
+        if (QFileInfo::exists(path)) {
+            return path;
+        }
     }
-#ifdef Q_OS_WIN
-    // The Windows zip and installer keep the data beside the programs.
-    const QString installed =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/data/land-110m.json");
-#else
-    const QString installed =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/roteka/land-110m.json");
-#endif
-    if (QFileInfo::exists(installed)) {
-        return installed;
-    }
-    return QStringLiteral(ROTEKA_MAPGEN_SOURCE_DATA);
+    return besideProgram(kInstalledData);
 }
 
 QString locatorProblemText(LocatorProblem problem) {
@@ -156,7 +161,9 @@ int main(int argc, char* argv[]) {
                                        QStringLiteral("deg"));
     const QCommandLineOption dataOption(
         QStringLiteral("data"),
-        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: %1").arg(kDefaultData),
+        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: %1 in the current "
+                       "directory or beside this program, else %2.")
+            .arg(QLatin1String(kDefaultData), besideProgram(kInstalledData)),
         QStringLiteral("file"));
     const QCommandLineOption rangeOption(
         QStringLiteral("range-km"),

@@ -21,6 +21,14 @@ static std::vector<Polygon> land(double lon, double lat, double unit, const QStr
     return TopoJsonDecoder::decode(t.arg(unit).arg(lon).arg(lat).arg(g).toUtf8(), "land").polygons;
 }
 
+// A small TopoJSON file of land: one triangle.
+static bool writeLand(const QString& path) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(R"({"type":"Topology","objects":{"land":{"type":"Polygon","arcs":[[0]]}},
+               "arcs":[[[0,0],[10,0],[10,10],[0,0]]]})") > 0;
+}
+
 static QString stationEntry(const QString& png) {
     return QImageReader(png).text(roteka::StationTextKey);
 }
@@ -134,6 +142,36 @@ private slots:
     void builtInMapRecordsItsStation() {
         QCOMPARE(stationEntry(ROTEKA_BUILTIN_MAP), "35.680000,139.770000");
         QCOMPARE(QImage(ROTEKA_BUILTIN_MAP).size(), QSize(200, 200));
+    }
+
+    // The coastlines are found where the program is, whatever the current directory, with no
+    // path of the source tree: in data/ beside it (Windows, the build tree), in
+    // ../share/roteka/ (an installation), or in data/ of the current directory.
+    void findsItsCoastlines_data() {
+        QTest::addColumn<QString>("land"); // where they are, under a directory holding bin/
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("installed") << "share/roteka/land-110m.json" << 0;
+        QTest::newRow("beside the program") << "bin/data/land-110m.json" << 0;
+        QTest::newRow("current directory") << "work/data/land-110m.json" << 0;
+        QTest::newRow("nowhere: the installed place named") << "" << 1;
+        QTest::newRow("one level off") << "share/land-110m.json" << 1;
+    }
+    void findsItsCoastlines() {
+        QFETCH(QString, land);
+        QFETCH(int, exitCode);
+        QTemporaryDir root;
+        const QString program = root.filePath("bin/roteka-mapgen");
+        QVERIFY(QDir().mkpath(root.filePath("bin")) && QDir().mkpath(root.filePath("work")));
+        QVERIFY(QFile::copy(ROTEKA_MAPGEN_PATH, program));
+        QVERIFY(land.isEmpty() || writeLand(root.filePath(land)));
+        QProcess tool;
+        tool.setWorkingDirectory(root.filePath("work"));
+        tool.start(program, {"--lat", "1", "--lon", "1", "--out", root.filePath("map.png")});
+        QVERIFY(tool.waitForFinished() && tool.exitStatus() == QProcess::NormalExit);
+        const QString said = tool.readAllStandardError();
+        QVERIFY2(tool.exitCode() == exitCode, qPrintable(said));
+        if (exitCode != 0)
+            QVERIFY2(said.contains(root.filePath("share/roteka/land-110m.json")), qPrintable(said));
     }
 
     // Without --out the map goes where ROTEKA looks for it, $XDG_DATA_HOME/roteka/map.png, its

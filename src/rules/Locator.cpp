@@ -47,22 +47,26 @@ bool validPoint(GeoPoint p) {
     return std::isfinite(p.lat) && std::isfinite(p.lon) && std::fabs(p.lat) <= 90;
 }
 
-// A plain decimal number: an optional "-", digits, and optionally "." followed by digits.
-std::optional<double> plainDecimal(QStringView text) {
-    qsizetype i = text.startsWith(u'-') ? 1 : 0;
-    const qsizetype firstDigit = i;
+// Where the run of ASCII digits starting at i ends.
+qsizetype digitsEnd(QStringView text, qsizetype i) {
     while (i < text.size() && text[i].unicode() >= u'0' && text[i].unicode() <= u'9')
         ++i;
-    if (i == firstDigit)
+    return i;
+}
+
+// A plain decimal number: an optional "-", digits, and optionally "." followed by digits.
+std::optional<double> plainDecimal(QStringView text) {
+    const qsizetype whole = text.startsWith(u'-') ? 1 : 0;
+    qsizetype end = digitsEnd(text, whole);
+    if (end == whole)
         return std::nullopt;
-    if (i < text.size() && text[i] == u'.') {
-        const qsizetype fraction = ++i;
-        while (i < text.size() && text[i].unicode() >= u'0' && text[i].unicode() <= u'9')
-            ++i;
-        if (i == fraction)
+    if (end < text.size() && text[end] == u'.') {
+        const qsizetype fraction = end + 1;
+        end = digitsEnd(text, fraction);
+        if (end == fraction)
             return std::nullopt;
     }
-    if (i != text.size())
+    if (end != text.size())
         return std::nullopt;
     bool ok = false;
     const double value = QLocale::c().toDouble(text, &ok);

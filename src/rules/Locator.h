@@ -41,10 +41,11 @@ LocatorProblem locatorProblem(QStringView locator);
 std::optional<GeoPoint> locatorCentre(QStringView locator);
 
 // The short path from one place to another on a sphere of EarthRadiusKm: the initial bearing,
-// clockwise from true north in [0, 360), and the distance. Longitudes may lie on either side of
-// the date line (179 and -179 are 2 degrees apart). Where no direction is better than another
-// the bearing is 0: for the same place (distance 0) and for the antipode (distance half a great
-// circle). From the North Pole every way is south (180), from the South Pole north (0). A point
+// clockwise from true north in [0, 360), and the distance. Longitudes are taken modulo 360, so
+// the date line is no edge (179 and -179 are 2 degrees apart). Where no direction is better than
+// another the bearing is 0: for the same place (distance 0) and for the antipode (distance half
+// a great circle). From the North Pole every way is south (180), to the South Pole too, and from
+// the South Pole every way is north (0); at a pole all longitudes are the same place. A point
 // that is not finite or has a latitude outside -90..90 gives NaN in both fields.
 struct GreatCircle {
     double bearing = 0;
@@ -64,7 +65,8 @@ double longPathDistanceKm(double shortPathKm);
 // with six decimals and a point ("35.680000,139.770000").
 inline constexpr char StationTextKey[] = "roteka-station";
 
-// The entry's text for a station; a point out of range gives a text parseStationText refuses.
+// The entry's text for a station, rounded to six decimals; a point that is not finite or lies
+// off the Earth by more than that rounding gives a text parseStationText refuses.
 QString stationText(GeoPoint station);
 
 // The station of an entry's text: exactly two plain decimal numbers (an optional "-", digits,

@@ -41,6 +41,7 @@ private slots:
             QTest::newRow(good) << good << "none";
         for (const char* length : {"", "  ", "I", "IO9", "IO91w", "IO91wm4", "IO91wm481", "IO91wm48xx", "IO9 "})
             QTest::newRow(length) << length << "length";
+        QTest::newRow("ideographic space around") << "\u3000PM95vq\u3000" << "none";
         QTest::newRow("S: past R") << "S" << "field";
         QTest::newRow("IS00") << "IS00" << "field";
         QTest::newRow("@A00: before A") << "@A00" << "field";

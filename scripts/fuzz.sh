@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
-targets=(scanner settings_line line_settings vector_angle net_line rotor_packets)
+targets=(scanner settings_line line_settings vector_angle net_line rotor_packets locator)
 
 scripts/deps.sh clang libclang-rt-14-dev
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QLocale>
 #include <QSaveFile>
 #include <QTextStream>
@@ -17,6 +18,7 @@
 #include <optional>
 
 using namespace roteka::mapgen;
+using roteka::LocatorProblem;
 using roteka::userMapPath;
 
 namespace {
@@ -24,6 +26,11 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr auto kDefaultData = "data/land-110m.json";
+#ifdef Q_OS_WIN
+constexpr auto kInstalledData = "data/land-110m.json";
+#else
+constexpr auto kInstalledData = "../share/roteka/land-110m.json";
+#endif
 
 QTextStream& err() {
     static QTextStream stream(stderr);
@@ -52,22 +59,39 @@ std::optional<double> parseNumber(const QString& text) {
     return value;
 }
 
+// The coastlines: data/land-110m.json in the current directory (a source checkout), else in
+// data/ beside the program (the Windows zip and installer, and the build tree), else where a
+// Unix installation keeps them, ../share/roteka/ from the program's directory. When none is
+// there, the installed place, which the error message then names.
+QString besideProgram(const char* path) {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                           QLatin1String(path));
+}
+
 QString defaultDataPath() {
-    if (QFileInfo::exists(QString::fromLatin1(kDefaultData))) {
-        return QString::fromLatin1(kDefaultData);
+    for (const QString& path : {QString::fromLatin1(kDefaultData), besideProgram(kDefaultData)}) {
+        if (QFileInfo::exists(path)) {
+            return path;
+        }
     }
-#ifdef Q_OS_WIN
-    // The Windows zip and installer keep the data beside the programs.
-    const QString installed =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/data/land-110m.json");
-#else
-    const QString installed =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/roteka/land-110m.json");
-#endif
-    if (QFileInfo::exists(installed)) {
-        return installed;
+    return besideProgram(kInstalledData);
+}
+
+QString locatorProblemText(LocatorProblem problem) {
+    switch (problem) {
+    case LocatorProblem::None:
+    case LocatorProblem::WrongLength:
+        break;
+    case LocatorProblem::BadField:
+        return QStringLiteral("; its first two characters are letters from A to R");
+    case LocatorProblem::BadSquare:
+        return QStringLiteral("; its third and fourth characters are digits");
+    case LocatorProblem::BadSubsquare:
+        return QStringLiteral("; its fifth and sixth characters are letters from A to X");
+    case LocatorProblem::BadExtendedSquare:
+        return QStringLiteral("; its seventh and eighth characters are digits");
     }
-    return QStringLiteral(ROTEKA_MAPGEN_SOURCE_DATA);
+    return {};
 }
 
 QtMessageHandler defaultHandler = nullptr;
@@ -83,15 +107,21 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     defaultHandler(type, context, message);
 }
 
-bool writePng(const QImage& image, const QString& path, QString* error) {
+// A map also records its station, as a text entry of the PNG file.
+bool writePng(const QImage& image, const QString& path, QString* error,
+              const std::optional<roteka::GeoPoint>& station = std::nullopt) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
         return false;
     }
-    if (!image.save(&file, "PNG")) {
+    QImageWriter writer(&file, "PNG");
+    if (station) {
+        writer.setText(QLatin1String(roteka::StationTextKey), roteka::stationText(*station));
+    }
+    if (!writer.write(image)) {
         file.cancelWriting();
-        *error = QStringLiteral("PNG encoding failed");
+        *error = writer.errorString();
         return false;
     }
     if (!file.commit()) {
@@ -131,7 +161,9 @@ int main(int argc, char* argv[]) {
                                        QStringLiteral("deg"));
     const QCommandLineOption dataOption(
         QStringLiteral("data"),
-        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: %1").arg(kDefaultData),
+        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: %1 in the current "
+                       "directory or beside this program, else %2.")
+            .arg(QLatin1String(kDefaultData), besideProgram(kInstalledData)),
         QStringLiteral("file"));
     const QCommandLineOption rangeOption(
         QStringLiteral("range-km"),
@@ -207,11 +239,13 @@ int main(int argc, char* argv[]) {
         if (parser.isSet(latOption) || parser.isSet(lonOption)) {
             return usageError(QStringLiteral("--locator cannot be combined with --lat or --lon"));
         }
-        const auto centre = locatorCentre(parser.value(locatorOption));
+        const QString locator = parser.value(locatorOption);
+        const auto centre = roteka::locatorCentre(locator);
         if (!centre) {
-            return usageError(QStringLiteral("--locator needs a Maidenhead locator of 4, 6 or 8 "
-                                             "characters such as IO91wm, not '%1'")
-                                  .arg(parser.value(locatorOption)));
+            return usageError(
+                QStringLiteral("--locator needs a Maidenhead locator of 4, 6 or 8 "
+                               "characters such as IO91wm, not '%1'%2")
+                    .arg(locator, locatorProblemText(roteka::locatorProblem(locator))));
         }
         options.station = *centre;
     } else if (!parser.isSet(latOption) || !parser.isSet(lonOption)) {
@@ -251,7 +285,8 @@ int main(int argc, char* argv[]) {
     if (!parser.isSet(outOption) && !QDir().mkpath(QFileInfo(outPath).absolutePath())) {
         return failure(QStringLiteral("cannot create the directory of %1").arg(outPath));
     }
-    if (!writePng(MapRenderer::render(land.polygons, options), outPath, &writeError)) {
+    if (!writePng(MapRenderer::render(land.polygons, options), outPath, &writeError,
+                  options.station)) {
         return failure(QStringLiteral("cannot write %1: %2").arg(outPath, writeError));
     }
     if (!parser.isSet(outOption)) {

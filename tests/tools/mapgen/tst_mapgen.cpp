@@ -1,6 +1,7 @@
 #include "mapgen/maprenderer.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,18 @@ static std::vector<Polygon> land(double lon, double lat, double unit, const QStr
     const QString t = R"({"type":"Topology","transform":{"scale":[%1,%1],"translate":[%2,%3]},
         "objects":{"land":%4},"arcs":[[[0,0],[4,0],[0,4]],[[0,0],[0,4],[4,0]]]})";
     return TopoJsonDecoder::decode(t.arg(unit).arg(lon).arg(lat).arg(g).toUtf8(), "land").polygons;
+}
+
+// A small TopoJSON file of land: one triangle.
+static bool writeLand(const QString& path) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(R"({"type":"Topology","objects":{"land":{"type":"Polygon","arcs":[[0]]}},
+               "arcs":[[[0,0],[10,0],[10,10],[0,0]]]})") > 0;
+}
+
+static QString stationEntry(const QString& png) {
+    return QImageReader(png).text(roteka::StationTextKey);
 }
 
 // Maps drawn in-process, and roteka-mapgen run as an operator runs it.
@@ -67,6 +80,7 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message"); // in what it prints
         QTest::addColumn<int>("size");        // of the PNG it writes, or 0: the old one stays
+        QTest::addColumn<QString>("station"); // the station the PNG records
         const QString out = "--out=" + out_;
         const QStringList map{"--lat", "1", "--lon", "1", out};
         const auto data = [&](const QByteArray& land, const QByteArray& arcs = "[[0,0],[1,1]]") {
@@ -77,18 +91,21 @@ private slots:
             return QStringList(map) << "--data=" + file.fileName();
         };
         const auto row = [](const char* name, const QStringList& args, int exitCode,
-                            const QString& message, int size = 0) {
-            QTest::newRow(name) << args << exitCode << message << size;
+                            const QString& message, int size = 0, const QString& station = {}) {
+            QTest::newRow(name) << args << exitCode << message << size << station;
         };
         const QByteArray deep =
             QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(40) + "null" +
             QByteArray("]}").repeated(40);
         // clang-format off
-        row("land map", {"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out}, 0, "", 200);
+        row("land map", {"--lat=-33.87", "--lon=151.21", "--range-km", "2000", "--ring-km", "500", out}, 0, "", 200,
+            "-33.870000,151.210000");
+        row("locator map", {"--locator", " pm95VQ", out}, 0, "", 200, "35.687500,139.791667");
         for (const int size : {16, 22, 24, 32, 48, 64, 256})
-            QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size;
+            QTest::addRow("icon %d", size) << QStringList{"--icon", QString::number(size), out} << 0 << "" << size << "";
         row("latitude 95", {"--lat", "95", "--lon", "1", out}, 2, "latitude must be");
         row("malformed locator", {"--locator", "IO9", out}, 2, "--locator needs a Maidenhead locator");
+        row("locator past R", {"--locator", "IS00", out}, 2, "not 'IS00'; its first two characters are letters from A to R");
         row("locator and latitude", {"--locator", "IO91", "--lat", "1", out}, 2, "cannot be combined");
         row("icon of 8 px", {"--icon", "8", out}, 2, "--icon needs a size from 16 to 1024");
         row("missing data file", QStringList(map) << "--data" << dir_.filePath("none"), 1, "cannot read");
@@ -106,6 +123,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         QFETCH(int, size);
+        QFETCH(QString, station);
         QVERIFY(QImage(1, 1, QImage::Format_RGB32).save(out_)); // a map made before
         QProcess tool;
         tool.start(ROTEKA_MAPGEN_PATH, args);
@@ -115,24 +133,45 @@ private slots:
         const QImage image(out_);
         QCOMPARE(image.size(), size ? QSize(size, size) : QSize(1, 1));
         QCOMPARE(image.hasAlphaChannel(), size > 0 && size != 200); // a map is 200 px, opaque
+        QCOMPARE(stationEntry(out_), station);
         if (size > 0 && size != 200) // an icon is a round dial: clear in the corners
             QVERIFY(qAlpha(image.pixel(0, size - 1)) < qAlpha(image.pixel(size / 2, size / 2)));
     }
 
-    // The centre of a Maidenhead square of 4, 6 or 8 characters, either case; none when malformed.
-    void locators() {
-        // clang-format off
-        for (const auto& [locator, lat, lon] : std::initializer_list<std::tuple<const char*, double, double>>{
-                 {"JJ00", 0.5, 1}, {"AA00", -89.5, -179}, {"RR99", 89.5, 179}, {"IO91wm", 51.520833, -0.125},
-                 {"io91WM", 51.520833, -0.125}, {"PM95vq", 35.6875, 139.791667}, {"IO91wm48", 51.535417, -0.129167},
-                 {"JJ00aa00", 0.002083, 0.004167}, {"RR99xx99", 89.997917, 179.995833}}) {
-            const auto centre = locatorCentre(locator);
-            QVERIFY2(centre && std::fabs(centre->lat - lat) < 1e-6 && std::fabs(centre->lon - lon) < 1e-6, locator);
-        }
-        for (const char* bad : {"", "IO9", "IO91w", "IO91wm4", "IO91wm4x", "SA00", "IS00", "IOA1", "IO91yz",
-                                "IO91wmxx", "IO91wm481", "IO 1", "ＩＯ91"})
-            QVERIFY2(!locatorCentre(QString::fromUtf8(bad)), bad);
-        // clang-format on
+    // The built-in map records the station it is drawn for, Tokyo.
+    void builtInMapRecordsItsStation() {
+        QCOMPARE(stationEntry(ROTEKA_BUILTIN_MAP), "35.680000,139.770000");
+        QCOMPARE(QImage(ROTEKA_BUILTIN_MAP).size(), QSize(200, 200));
+    }
+
+    // The coastlines are found where the program is, whatever the current directory, with no
+    // path of the source tree: in data/ beside it (Windows, the build tree), in
+    // ../share/roteka/ (an installation), or in data/ of the current directory.
+    void findsItsCoastlines_data() {
+        QTest::addColumn<QString>("land"); // where they are, under a directory holding bin/
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("installed") << "share/roteka/land-110m.json" << 0;
+        QTest::newRow("beside the program") << "bin/data/land-110m.json" << 0;
+        QTest::newRow("current directory") << "work/data/land-110m.json" << 0;
+        QTest::newRow("nowhere: the installed place named") << "" << 1;
+        QTest::newRow("one level off") << "share/land-110m.json" << 1;
+    }
+    void findsItsCoastlines() {
+        QFETCH(QString, land);
+        QFETCH(int, exitCode);
+        QTemporaryDir root;
+        const QString program = root.filePath("bin/roteka-mapgen");
+        QVERIFY(QDir().mkpath(root.filePath("bin")) && QDir().mkpath(root.filePath("work")));
+        QVERIFY(QFile::copy(ROTEKA_MAPGEN_PATH, program));
+        QVERIFY(land.isEmpty() || writeLand(root.filePath(land)));
+        QProcess tool;
+        tool.setWorkingDirectory(root.filePath("work"));
+        tool.start(program, {"--lat", "1", "--lon", "1", "--out", root.filePath("map.png")});
+        QVERIFY(tool.waitForFinished() && tool.exitStatus() == QProcess::NormalExit);
+        const QString said = tool.readAllStandardError();
+        QVERIFY2(tool.exitCode() == exitCode, qPrintable(said));
+        if (exitCode != 0)
+            QVERIFY2(said.contains(root.filePath("share/roteka/land-110m.json")), qPrintable(said));
     }
 
     // Without --out the map goes where ROTEKA looks for it, $XDG_DATA_HOME/roteka/map.png, its

@@ -25,9 +25,9 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr auto kDefaultData = "data/land-110m.json";
+constexpr auto kBesideData = "data/land-110m.json";
 #ifdef Q_OS_WIN
-constexpr auto kInstalledData = "data/land-110m.json";
+constexpr auto kInstalledData = kBesideData;
 #else
 constexpr auto kInstalledData = "../share/roteka/land-110m.json";
 #endif
@@ -59,22 +59,17 @@ std::optional<double> parseNumber(const QString& text) {
     return value;
 }
 
-// The coastlines: data/land-110m.json in the current directory (a source checkout), else in
-// data/ beside the program (the Windows zip and installer, and the build tree), else where a
-// Unix installation keeps them, ../share/roteka/ from the program's directory. When none is
-// there, the installed place, which the error message then names.
 QString besideProgram(const char* path) {
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
                            QLatin1String(path));
 }
 
+// The coastlines are found from the program's own place, whatever the current directory: in
+// data/ beside it (the Windows zip and installer, and the build tree), else where a Unix
+// installation keeps them, ../share/roteka/ from its directory, the place an error then names.
 QString defaultDataPath() {
-    for (const QString& path : {QString::fromLatin1(kDefaultData), besideProgram(kDefaultData)}) {
-        if (QFileInfo::exists(path)) {
-            return path;
-        }
-    }
-    return besideProgram(kInstalledData);
+    const QString beside = besideProgram(kBesideData);
+    return QFileInfo::exists(beside) ? beside : besideProgram(kInstalledData);
 }
 
 QString locatorProblemText(LocatorProblem problem) {
@@ -161,9 +156,9 @@ int main(int argc, char* argv[]) {
                                        QStringLiteral("deg"));
     const QCommandLineOption dataOption(
         QStringLiteral("data"),
-        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: %1 in the current "
-                       "directory or beside this program, else %2.")
-            .arg(QLatin1String(kDefaultData), besideProgram(kInstalledData)),
+        QStringLiteral("TopoJSON land polygons (object \"land\"). Default: the copy that comes "
+                       "with this program, %1.")
+            .arg(defaultDataPath()),
         QStringLiteral("file"));
     const QCommandLineOption rangeOption(
         QStringLiteral("range-km"),

@@ -11,7 +11,7 @@
 int main(int argc, char* argv[]) {
 #ifdef Q_OS_WIN
     // A window program has no console of its own: started from one, it writes its help, its
-    // version and its command-line errors there, unless they are redirected.
+    // version, its command-line errors and its log there, unless they are redirected.
     if (!GetStdHandle(STD_OUTPUT_HANDLE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
         std::freopen("CONOUT$", "w", stdout);
         std::freopen("CONOUT$", "w", stderr);
@@ -28,7 +28,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("roteka"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.roteka.Roteka"));
+    roteka::Options chosen = std::get<roteka::Options>(options);
+    roteka::addConfigFile(chosen, roteka::configFilePath());
     roteka::Program program;
-    program.start(std::get<roteka::Options>(options));
+    program.start(chosen);
     return QApplication::exec();
 }

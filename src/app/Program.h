@@ -15,6 +15,8 @@
 namespace roteka {
 
 class LineTrace;
+class N1mmListener;
+class PstListener;
 class RotatorServer;
 
 // Responsibilities: the program as it runs: the real platform services, the controller link and
@@ -27,9 +29,10 @@ public:
     ~Program();
 
     // Starts as the program does: the application takes the window's icon, the message boxes
-    // are owned by the window, the trace starts when asked for, the control starts up (showing
-    // what went wrong, if anything), the network services start listening when asked to (or say
-    // why they cannot), then the window is shown.
+    // are owned by the window, what the configuration file held that could not be used is said,
+    // the trace starts when asked for, the control starts up (showing what went wrong, if
+    // anything), the network services start listening when asked to (or say why they cannot),
+    // then the window is shown.
     void start(const Options& options = {});
 
     SystemSerialPort serial;
@@ -43,6 +46,8 @@ public:
     MainWindow window;
     std::unique_ptr<LineTrace> trace;
     std::unique_ptr<RotatorServer> server;
+    std::unique_ptr<N1mmListener> n1mm;
+    std::unique_ptr<PstListener> pst;
 
 private:
     MessageBoxes& shownMessages_;

@@ -31,6 +31,18 @@ void RemoteRequests::turnSoon(double bearing) {
     pendingTimer_.start(int(MinTurnIntervalMs - since));
 }
 
+bool RemoteRequests::turnSoonToLocator(const QString& locator) {
+    const auto place = locatorCentre(locator);
+    if (!place || !station_) {
+        qCInfo(lcControl).noquote()
+            << (place ? QStringLiteral("no turn to %1: the map records no station").arg(locator)
+                      : QStringLiteral("no turn to \"%1\": no locator").arg(locator));
+        return false;
+    }
+    turnSoon(greatCircle(*station_, *place).bearing);
+    return true;
+}
+
 void RemoteRequests::turnPending() {
     if (!pendingBearing_)
         return;

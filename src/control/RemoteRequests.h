@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/OperatorControl.h"
+#include "rules/Locator.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,11 +12,12 @@
 namespace roteka {
 
 // Responsibilities: the one place where other programs' requests reach the rotator, whatever
-// protocol carried them: turn to a bearing as a click on the map at that bearing would, stop and
-// the free turns as the buttons do, and where the antenna points, less the offset. Each request
-// tells how it went. Turns that come faster than a controller can use them (a logger's key held
-// down, a flood of packets) are thinned: one goes out at once, then at most one a MinTurnInterval,
-// always the newest.
+// protocol carried them: turn to a bearing as a click on the map at that bearing would, turn to a
+// place's Maidenhead locator along the great circle from the station, stop and the free turns as
+// the buttons do, and where the antenna points, less the offset. Each request tells how it went.
+// Turns that come faster than a controller can use them (a logger's key held down, a flood of
+// packets) are thinned: one goes out at once, then at most one a MinTurnInterval, always the
+// newest.
 class RemoteRequests : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +29,12 @@ public:
     Outcome turnTo(double bearing);
     // A turn that may wait for the end of the interval; a newer one replaces it.
     void turnSoon(double bearing);
+    // turnSoon() to the short-path bearing from the station to the locator's centre; false, and
+    // logged, for a locator that is not one or when the station is not known.
+    bool turnSoonToLocator(const QString& locator);
+    // Where the station is: the centre of its map, when the map records it.
+    void setStation(std::optional<GeoPoint> station) { station_ = station; }
+    std::optional<GeoPoint> station() const { return station_; }
     Outcome stop();
     // -1 counter-clockwise, 1 clockwise, as the turn buttons.
     Outcome turn(int direction);
@@ -43,6 +51,7 @@ private:
     void turnPending();
 
     OperatorControl& control_;
+    std::optional<GeoPoint> station_;
     std::optional<double> pendingBearing_;
     QTimer pendingTimer_;
     QElapsedTimer sinceTurn_;

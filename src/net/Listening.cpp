@@ -1,6 +1,7 @@
 #include "net/Listening.h"
 
 #include "net/Logging.h"
+#include "net/UdpListener.h"
 #include "platform/MessageBoxes.h"
 
 #include <QHostInfo>
@@ -40,6 +41,20 @@ void reportCannotListen(MessageBoxes& messages, const QString& host, quint16 por
         QString(),
         QStringLiteral("ネットワークからの制御なしで動作を続けます。"),
     }));
+}
+
+bool bindOrReport(UdpListener& listener, const QString& host, quint16 port,
+                  MessageBoxes& messages) {
+    const QHostAddress address = hostAddress(host);
+    if (address.isNull()) {
+        reportCannotListen(messages, host, port, QAbstractSocket::HostNotFoundError, QString());
+        return false;
+    }
+    if (!listener.bind(address, port)) {
+        reportCannotListen(messages, host, port, listener.error(), listener.errorString());
+        return false;
+    }
+    return true;
 }
 
 } // namespace roteka

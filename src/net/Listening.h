@@ -7,6 +7,7 @@
 namespace roteka {
 
 class MessageBoxes;
+class UdpListener;
 
 // The address of a host given as an address or as a name to look up; null when there is none.
 QHostAddress hostAddress(const QString& host);
@@ -16,5 +17,8 @@ QHostAddress hostAddress(const QString& host);
 // error of UnknownSocketError with no text means the host has no address.
 void reportCannotListen(MessageBoxes& messages, const QString& host, quint16 port,
                         QAbstractSocket::SocketError error, const QString& errorText);
+
+// Binds the listener to the host and port; when it cannot, reports it as above and gives false.
+bool bindOrReport(UdpListener& listener, const QString& host, quint16 port, MessageBoxes& messages);
 
 } // namespace roteka

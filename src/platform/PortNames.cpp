@@ -1,5 +1,7 @@
 #include "platform/PortNames.h"
 
+#include "platform/UserFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -34,10 +36,7 @@ std::optional<int> plainNumber(QStringView text) {
 } // namespace
 
 QString aliasDirectory() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/roteka/ports");
+    return userConfigDirectory() + QStringLiteral("/ports");
 }
 
 QString devicePathForPort(int number, const QString& aliasDir) {

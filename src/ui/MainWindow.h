@@ -1,8 +1,11 @@
 #pragma once
 
+#include "rules/Locator.h"
+
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -27,6 +30,9 @@ public:
     MainWindow(OperatorControl& control, PointerPosition& pointer, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // The station at the centre of the map shown, when the map records it.
+    std::optional<GeoPoint> station() const { return station_; }
+
 private:
     void createControls();
     void connectControls();
@@ -45,6 +51,7 @@ private:
 
     OperatorControl& control_;
     PointerPosition& pointer_;
+    std::optional<GeoPoint> station_;
 
     // The controls, each with its name as object name.
     QLabel* statusLabel_ = nullptr;

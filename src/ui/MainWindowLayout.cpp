@@ -290,7 +290,9 @@ void MainWindow::createControls() {
 
     mapBox_ = new PictureBox(operating);
     TabControl::place(mapBox_, twips(60, 1110, 3045, 3075));
-    mapBox_->setPicture(stationMap(userMapPath()));
+    const QImage map = stationMap(userMapPath());
+    mapBox_->setPicture(map);
+    station_ = mapStation(map);
     mapBox_->setFocusPolicy(Qt::TabFocus);
     mapBox_->setAccessibleName(QStringLiteral("地図"));
     setTip(mapBox_, QStringLiteral("クリックでその位置方向へ回転させます。"));

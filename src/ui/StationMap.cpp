@@ -32,4 +32,8 @@ QImage stationMap(const QString& userFile) {
     return QImage(builtIn);
 }
 
+std::optional<GeoPoint> mapStation(const QImage& map) {
+    return parseStationText(map.text(QLatin1String(StationTextKey)));
+}
+
 } // namespace roteka

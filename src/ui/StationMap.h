@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/Locator.h"
+
 #include <QImage>
 #include <QStandardPaths>
 #include <QString>
@@ -17,5 +19,9 @@ inline QString userMapPath() {
 // The station map to show: the file when it is a readable 200 x 200 image, else the built-in
 // map. A file that is there but cannot be used is logged with the reason.
 QImage stationMap(const QString& userFile);
+
+// The station at the map's centre, as the map records it (roteka-mapgen writes it into every
+// map); none when it records none, or nothing readable.
+std::optional<GeoPoint> mapStation(const QImage& map);
 
 } // namespace roteka

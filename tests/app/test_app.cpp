@@ -2,8 +2,10 @@
 #include "LogRecorder.h"
 #include "Stations.h"
 
+#include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -233,6 +235,50 @@ private slots:
             [&] { return refused.readAllStandardError().contains("cannot write the trace"); }));
         refused.terminate();
         QVERIFY(refused.waitForFinished(5000));
+    }
+
+    // A logger and an SDR program on this computer: roteka-sim, --n1mm and --pst together; the
+    // logger turns the antenna and gets its status, the other program stops it and asks where
+    // it points.
+    void loggersOverUdp() {
+        TestDirectory dir;
+        Simulator sim(dir, 9, {"--speed", "150", "--moving-interval", "20", "--start", "100"});
+        QVERIFY(sim.bound);
+        dir.writeFile("ROTEKA.DAT", "9,9600,N,8,1:0\r\n");
+        QUdpSocket status, answers, sender;
+        QVERIFY(status.bind(QHostAddress::LocalHost, 13010,
+                            QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+        quint16 n1mm = 0, pst = 0;
+        for (QUdpSocket probe; !pst || !answers.bind(QHostAddress::LocalHost, pst + 1);
+             probe.close()) {
+            probe.bind(QHostAddress::LocalHost, 0);
+            (n1mm ? pst : n1mm) = probe.localPort();
+        }
+        QProcess roteka;
+        roteka.start(ROTEKA_PATH, {"--n1mm", QString::number(n1mm), "--pst", QString::number(pst),
+                                   "--rotor-name", "MAIN"});
+        const auto datagrams = [](QUdpSocket& socket, int ms) {
+            QByteArray got;
+            waitFor([&] { return socket.hasPendingDatagrams() || got.size(); }, ms);
+            while (socket.hasPendingDatagrams())
+                got += socket.receiveDatagram().data() + '|';
+            return got;
+        };
+        const QByteArray turn = "<N1MMRotor><rotor>MAIN</rotor><goazi>120.0</goazi></N1MMRotor>";
+        QVERIFY(waitFor(
+            [&] {
+                sender.writeDatagram(turn, QHostAddress::LocalHost, n1mm);
+                return sim.received("M120", 200);
+            },
+            20000));
+        QVERIFY(datagrams(status, 3000).startsWith("MAIN @ "));
+        QVERIFY(waitFor([&] { return datagrams(status, 500).contains("MAIN @ 1200|"); }, 20000));
+        sender.writeDatagram("<PST><STOP>1</STOP></PST>", QHostAddress::LocalHost, pst);
+        QVERIFY(sim.received("A"));
+        sender.writeDatagram("<PST>AZ?</PST>", QHostAddress::LocalHost, pst);
+        QCOMPARE(datagrams(answers, 3000), "AZ:120\r|");
+        roteka.terminate();
+        QVERIFY(roteka.waitForFinished(5000));
     }
 };
 

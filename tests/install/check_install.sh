@@ -49,7 +49,7 @@ formats() {
 documented() {
   local help option page
   help=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/$1" --help) && page=$(sed 's/\\-/-/g' "$2") || return 1
-  for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+  for option in $(grep -oE -- '--[a-z][a-z0-9-]*' <<<"$help" | sort -u); do
     grep -qF -- "$option" <<<"$page" || { echo "$1: $option is not in $2"; return 1; }
   done
 }

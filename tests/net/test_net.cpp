@@ -248,6 +248,24 @@ private slots:
         }
     }
 
+    // The limits at their edges: a line of MaxLine bytes with its line end is served, one byte
+    // more is refused; MaxClients clients are served at once, one more is turned away.
+    void limits() {
+        Served w;
+        Client c(w.server->port());
+        const QByteArray longest = "p" + QByteArray(RotatorServer::MaxLine - 2, ' ') + "\n";
+        QCOMPARE(c.ask(longest, 2), "0.00\n0.00\n");
+        QCOMPARE(c.ask("p" + QByteArray(RotatorServer::MaxLine - 1, ' ') + "\n"), "RPRT -1\n");
+        std::vector<std::unique_ptr<Client>> crowd;
+        for (int i = 1; i < RotatorServer::MaxClients; ++i)
+            crowd.push_back(std::make_unique<Client>(w.server->port()));
+        QCOMPARE(crowd.back()->ask("_\n"), "ROTEKA " ROTEKA_VERSION "\n");
+        QTcpSocket oneMore;
+        oneMore.connectToHost(QHostAddress::LocalHost, w.server->port());
+        QVERIFY(waitFor([&] { return oneMore.state() == QAbstractSocket::UnconnectedState; }));
+        QCOMPARE(c.ask("p\n", 2), "0.00\n0.00\n");
+    }
+
     // A server that cannot listen says where and why, and the control runs on without it.
     void listenFailure() {
         QTcpServer taken;

@@ -15,6 +15,7 @@ using RawPty = test::PtyPeer;
 struct Options {
     long long replies = 200000;  // receive throughput: replies per round
     int latencySamples = 10000;  // end-to-end latency: samples of each kind
+    int datagramSamples = 300;   // end-to-end latency of UDP datagrams, 100 ms apart
     int startupRuns = 10;        // start-up: runs of each program
     double lineRateSeconds = 10; // CPU at line rate: measured seconds of each process
     QString windowProgram;       // roteka-bench-window
@@ -35,5 +36,9 @@ bool spinUntil(const std::function<bool()>& condition, int timeoutMs);
 int connectedClient(quint16 port);
 // Whether data waits on the descriptor.
 bool readable(int fd);
+// A plain UDP socket for sending, non-blocking; -1 when there is none.
+int udpSocket();
+// Sends the datagram to the loopback port.
+void sendDatagram(int fd, quint16 port, const QByteArray& datagram);
 
 } // namespace roteka::bench

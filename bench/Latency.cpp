@@ -9,6 +9,7 @@
 #include "Stations.h"
 
 #include "app/Program.h"
+#include "net/PstListener.h"
 #include "net/RotatorServer.h"
 
 #include <QCoreApplication>
@@ -79,6 +80,20 @@ int connectedClient(quint16 port) {
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     return fd;
+}
+
+int udpSocket() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+    return fd;
+}
+
+void sendDatagram(int fd, quint16 port, const QByteArray& datagram) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::sendto(fd, datagram.constData(), std::size_t(datagram.size()), 0,
+             reinterpret_cast<sockaddr*>(&address), sizeof address);
 }
 
 bool readable(int fd) {
@@ -176,6 +191,34 @@ bool runLatency(const Options& options) {
     }
     ::close(client);
 
+    // A logger's datagram (the PstRotator UDP control) to the go-to command readable at the
+    // controller. Turns from other programs go out at most one each MinTurnIntervalMs, so the
+    // datagrams are that far apart, and fewer.
+    PstListener listener(program.program->requests);
+    const int datagrams = udpSocket();
+    if (!listener.bind(QHostAddress::LocalHost, 0) || datagrams < 0) {
+        std::printf("latency: no UDP listener or sender\n");
+        return false;
+    }
+    std::vector<double> datagramLatency;
+    for (int i = 0; i < options.datagramSamples; ++i) {
+        const QByteArray datagram =
+            "<PST><AZIMUTH>" + QByteArray::number(10 + i % 340) + "</AZIMUTH></PST>";
+        const std::int64_t due =
+            nowNs() + std::int64_t(RemoteRequests::MinTurnIntervalMs + 5) * 1000000;
+        spinUntil([&] { return nowNs() >= due; }, RemoteRequests::MinTurnIntervalMs + 100);
+        const std::int64_t start = nowNs();
+        sendDatagram(datagrams, listener.port(), datagram);
+        if (!spinUntil([&] { return readable(controller.master()); }, 2000) ||
+            !readExactly(controller.master(), command, 6, 1000) ||
+            std::memcmp(command, "M", 1) != 0) {
+            std::printf("latency: the go-to command of datagram %d did not arrive\n", i);
+            return false;
+        }
+        datagramLatency.push_back(double(nowNs() - start) / 1000.0);
+    }
+    ::close(datagrams);
+
     const RawRoundTrips raw = rawRoundTrips(options.latencySamples);
     const double replyP99 = percentile(replyLatency, 99);
     const double clickP99 = percentile(clickLatency, 99);
@@ -197,6 +240,12 @@ bool runLatency(const Options& options) {
                     QStringLiteral(" (%1 lines)").arg(networkLatency.size()),
                 QStringLiteral("click -> command readable: ") + microseconds(clickLatency),
                 networkP99 / clickP99, QStringLiteral("p99 < 1000 us"), networkP99 < 1000);
+    const double datagramP99 = percentile(datagramLatency, 99);
+    printResult("PST datagram -> go-to readable",
+                microseconds(datagramLatency) +
+                    QStringLiteral(" (%1 datagrams)").arg(datagramLatency.size()),
+                QStringLiteral("set_pos line -> go-to readable: ") + microseconds(networkLatency),
+                datagramP99 / networkP99, QStringLiteral("p99 < 1000 us"), datagramP99 < 1000);
     return true;
 }
 

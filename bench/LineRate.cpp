@@ -10,6 +10,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 
 #include <algorithm>
 #include <atomic>
@@ -17,7 +18,10 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -134,6 +138,69 @@ private:
     std::vector<double> milliseconds_;
 };
 
+// Responsibilities: a logger that asks the PstRotator listener for the azimuth ten times a second
+// on a thread of its own, and times each question from its send to its answer at the port + 1.
+class PstPoller {
+public:
+    // A free pair of loopback UDP ports, the second for the answers; false when there is none.
+    bool reservePorts() {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            QUdpSocket probe;
+            probe.bind(QHostAddress::LocalHost, 0);
+            port_ = probe.localPort();
+            probe.close();
+            answers_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(quint16(port_ + 1));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::bind(answers_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+                return true;
+            ::close(answers_);
+        }
+        return false;
+    }
+    quint16 port() const { return port_; }
+
+    void start() {
+        thread_ = std::thread([this] {
+            const int sender = udpSocket();
+            timespec tick{};
+            ::clock_gettime(CLOCK_MONOTONIC, &tick);
+            while (!stop_) {
+                tick.tv_nsec += 100000000;
+                tick.tv_sec += tick.tv_nsec / 1000000000;
+                tick.tv_nsec %= 1000000000;
+                while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &tick, nullptr) == EINTR) {
+                }
+                const std::int64_t start = nowNs();
+                sendDatagram(sender, port_, "<PST>AZ?</PST>");
+                pollfd p{answers_, POLLIN, 0};
+                char answer[16];
+                const bool answered =
+                    ::poll(&p, 1, 1000) > 0 && ::recv(answers_, answer, sizeof answer, 0) == 7;
+                milliseconds_.push_back(answered ? double(nowNs() - start) / 1e6 : 1e9);
+            }
+            ::close(sender);
+        });
+    }
+    // Stops the logger; the time each question took, in milliseconds (1e9 unanswered).
+    std::vector<double> stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        ::close(answers_);
+        return milliseconds_;
+    }
+
+private:
+    quint16 port_ = 0;
+    int answers_ = -1;
+    std::thread thread_;
+    std::atomic<bool> stop_ = false;
+    std::vector<double> milliseconds_;
+};
+
 struct LineRateResult {
     double cpuShare = 0; // of one core
     double seconds = 0;
@@ -143,7 +210,7 @@ struct LineRateResult {
 
 bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arguments,
                      double seconds, LineRateResult& result, Pollers* pollers = nullptr,
-                     quint16 port = 0) {
+                     quint16 port = 0, PstPoller* logger = nullptr) {
     Child child(program, arguments);
     const std::string ready = child.readLine(30000);
     if (ready != "READY port=1") {
@@ -158,6 +225,8 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
     const long long firstReply = pacer.completed();
     if (pollers)
         pollers->start(port);
+    if (logger)
+        logger->start();
     const double cpuBefore = cpuSeconds(child.pid());
     const std::int64_t wallBefore = nowNs();
     pacer.run(seconds);
@@ -165,6 +234,8 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
     const std::int64_t wallAfter = nowNs();
     if (pollers)
         pollers->stop();
+    if (logger)
+        logger->stop();
     result.replies = pacer.completed() - firstReply;
     ::usleep(100000);
     child.writeLine("REPORT");
@@ -192,6 +263,8 @@ bool runLineRate(const Options& options) {
     LineRateResult transport;
     LineRateResult traced;
     LineRateResult polled;
+    LineRateResult logged;
+    PstPoller logger;
     QTemporaryDir traceDir;
     const QString traceFile = traceDir.filePath(QStringLiteral("trace.txt"));
     Pollers pollers;
@@ -210,9 +283,15 @@ bool runLineRate(const Options& options) {
         !serveAndMeasure(
             controller, options.windowProgram,
             {QStringLiteral("--serve"), QStringLiteral("--listen"), QString::number(listenPort)},
-            options.lineRateSeconds, polled, &pollers, listenPort))
+            options.lineRateSeconds, polled, &pollers, listenPort) ||
+        !logger.reservePorts() ||
+        !serveAndMeasure(
+            controller, options.windowProgram,
+            {QStringLiteral("--serve"), QStringLiteral("--pst"), QString::number(logger.port())},
+            options.lineRateSeconds, logged, nullptr, 0, &logger))
         return false;
     const std::vector<double> polls = pollers.stop();
+    const std::vector<double> questions = logger.stop();
 
     long long picture = 0;
     long long label = 0;
@@ -260,7 +339,23 @@ bool runLineRate(const Options& options) {
             .arg(window.cpuShare * 100, 0, 'f', 2),
         window.cpuShare > 0 ? polled.cpuShare / window.cpuShare : 0,
         QStringLiteral("< 10 % of one core, every poll within 5 ms"),
-        polled.cpuShare < 0.10 && slowest < 5 && polls.size() > 50);
+        polled.cpuShare < 0.10 && slowest < 5 &&
+            double(polls.size()) > options.lineRateSeconds * 8 * Pollers::Clients);
+    const double slowestAnswer = questions.empty() ? 1e9 : percentile(questions, 100);
+    printResult(
+        "CPU at line rate, a logger asking AZ? 10/s",
+        QStringLiteral(
+            "window %1 % of one core; %2 questions, answered in p50 %3 ms, p99 %4 ms, max %5 ms")
+            .arg(logged.cpuShare * 100, 0, 'f', 2)
+            .arg(questions.size())
+            .arg(questions.empty() ? 0 : percentile(questions, 50), 0, 'f', 2)
+            .arg(questions.empty() ? 0 : percentile(questions, 99), 0, 'f', 2)
+            .arg(slowestAnswer, 0, 'f', 2),
+        QStringLiteral("window without it %1 % of one core").arg(window.cpuShare * 100, 0, 'f', 2),
+        window.cpuShare > 0 ? logged.cpuShare / window.cpuShare : 0,
+        QStringLiteral("< 10 % of one core, every question answered within 5 ms"),
+        logged.cpuShare < 0.10 && slowestAnswer < 5 &&
+            double(questions.size()) > options.lineRateSeconds * 8);
     const bool allShown = changes >= window.replies - 2 && changes <= window.replies + 2;
     if (!allShown || port != 1)
         std::printf("line rate: REPLIES LOST or port closed\n");

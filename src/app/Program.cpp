@@ -14,7 +14,8 @@ namespace roteka {
 
 Program::Program(MessageBoxes* messageBoxes)
     : control(link, settings, devices, messageBoxes ? *messageBoxes : messages),
-      window(control, pointer), shownMessages_(messageBoxes ? *messageBoxes : messages) {}
+      presets(configFilePath(), messageBoxes ? *messageBoxes : messages),
+      window(control, pointer, presets), shownMessages_(messageBoxes ? *messageBoxes : messages) {}
 
 Program::~Program() {
     serial.setTrace(nullptr);
@@ -41,6 +42,7 @@ void Program::start(const Options& options) {
         }
     }
     requests.setStation(window.station());
+    presets.load();
     control.startUp();
     if (options.listen)
         server = listenFor(requests, options.listen->host, options.listen->port, shownMessages_);

@@ -3,6 +3,7 @@
 #include "app/Options.h"
 #include "control/ControllerLink.h"
 #include "control/OperatorControl.h"
+#include "control/Presets.h"
 #include "control/RemoteRequests.h"
 #include "control/SettingsStore.h"
 #include "platform/MessageBoxes.h"
@@ -21,7 +22,8 @@ class RotatorServer;
 
 // Responsibilities: the program as it runs: the real platform services, the controller link and
 // the settings store on them, the operator's control, the one place for other programs' requests,
-// the window, and the network services and the line's trace when they are asked for. Tests give
+// the operator's presets, the window, and the network services and the line's trace when they are
+// asked for. Tests give
 // message boxes of their own, which then take the place of the real ones.
 class Program {
 public:
@@ -43,6 +45,7 @@ public:
     SettingsStore settings{QStringLiteral("ROTEKA.DAT")};
     OperatorControl control;
     RemoteRequests requests{control};
+    Presets presets;
     MainWindow window;
     std::unique_ptr<LineTrace> trace;
     std::unique_ptr<RotatorServer> server;

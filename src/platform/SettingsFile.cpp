@@ -55,7 +55,10 @@ QString readSettingsLine(const QString& fileName) {
 }
 
 void writeSettingsLine(const QString& fileName, const QString& line) {
-    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
+    replaceFile(fileName, line.toLocal8Bit() + "\r\n");
+}
+
+void replaceFile(const QString& fileName, const QByteArray& bytes) {
     const QFileInfo target(fileName);
     if (target.isDir())
         throw PlatformError(QStringLiteral("a directory stands in its place"));

@@ -11,9 +11,12 @@ bool settingsFileExists(const QString& fileName);
 // file. A file without any character raises PlatformError, as does one that cannot be read.
 QString readSettingsLine(const QString& fileName);
 
-// Replaces the file with the line followed by CR LF. The new content is written to a
-// temporary file beside it and renamed over it, so the file holds either its old or its
-// new line whatever happens. A failure raises PlatformError naming the reason.
+// Replaces the file with the line followed by CR LF, as replaceFile() does.
 void writeSettingsLine(const QString& fileName, const QString& line);
+
+// Replaces the file with the bytes. They are written to a temporary file beside it, flushed to
+// the disk and renamed over it, so the file holds either its old or its new content whatever
+// happens. A failure raises PlatformError naming the reason.
+void replaceFile(const QString& fileName, const QByteArray& bytes);
 
 } // namespace roteka

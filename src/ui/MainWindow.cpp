@@ -1,10 +1,12 @@
 #include "ui/MainWindow.h"
 
 #include "control/OperatorControl.h"
+#include "control/Presets.h"
 #include "platform/PointerPosition.h"
 #include "rules/Bearing.h"
 #include "rules/CommandRules.h"
 #include "rules/PointerGeometry.h"
+#include "ui/MapMenu.h"
 #include "ui/PictureBox.h"
 #include "ui/TabControl.h"
 
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace roteka {
 
@@ -26,8 +29,9 @@ const QColor SwitchedOn(0xFF, 0xC0, 0xFF);
 
 } // namespace
 
-MainWindow::MainWindow(OperatorControl& control, PointerPosition& pointer, QWidget* parent)
-    : QWidget(parent), control_(control), pointer_(pointer) {
+MainWindow::MainWindow(OperatorControl& control, PointerPosition& pointer, Presets& presets,
+                       QWidget* parent)
+    : QWidget(parent), control_(control), pointer_(pointer), presets_(presets) {
     createControls();
     connectControls();
     followControl();
@@ -57,6 +61,14 @@ void MainWindow::connectControls() {
             &OperatorControl::setLineSettingsField);
     connect(offsetEdit_, &QLineEdit::textChanged, control, &OperatorControl::setOffsetField);
     connect(mapBox_, &PictureBox::clicked, this, &MainWindow::turnToClick);
+    connect(mapBox_, &PictureBox::menuRequested, this, &MainWindow::showMapMenu);
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, control, &OperatorControl::stop);
+    for (int i = 0; i < Presets::MaxPresets; ++i) {
+        const Qt::Key digit = i == 9 ? Qt::Key_0 : Qt::Key(Qt::Key_1 + i);
+        auto* preset = new QShortcut(QKeySequence(Qt::CTRL | digit), this);
+        connect(preset, &QShortcut::activated, this, [this, i] { turnToPreset(i); });
+    }
 }
 
 void MainWindow::followControl() {
@@ -110,13 +122,36 @@ void MainWindow::showSwitch(int index, bool on) {
 }
 
 // The bearing is measured from the map box's outer corner to where the click happened.
-void MainWindow::turnToClick(QPoint globalPos) {
+std::optional<double> MainWindow::bearingAt(QPoint globalPos) {
     pointer_.setClickPosition(globalPos);
     const QPoint at = pointer_.cursorPos();
     const auto box = pointer_.windowRect(*mapBox_);
     pointer_.setClickPosition(std::nullopt);
-    if (box)
-        control_.turnToBearing(clickedBearing(at.x() - box->left(), at.y() - box->top()));
+    if (!box)
+        return std::nullopt;
+    return clickedBearing(at.x() - box->left(), at.y() - box->top());
+}
+
+void MainWindow::turnToClick(QPoint globalPos) {
+    if (const auto bearing = bearingAt(globalPos))
+        control_.turnToBearing(*bearing);
+}
+
+// From the keyboard no point is clicked: the menu is for the bearing of the commanded angle, the
+// one a click would have had to give it (the offset taken off).
+void MainWindow::showMapMenu(QPoint globalPos, bool byKeyboard) {
+    const auto bearing =
+        byKeyboard ? std::optional(commandedDegrees() - control_.offset()) : bearingAt(globalPos);
+    if (!bearing)
+        return;
+    MapMenu menu(*bearing, control_, presets_, station_, this);
+    menu.setObjectName(QStringLiteral("mapMenu"));
+    menu.exec(globalPos);
+}
+
+void MainWindow::turnToPreset(int index) {
+    if (index < presets_.all().size())
+        control_.turnToBearing(presets_.all()[index].bearing);
 }
 
 double MainWindow::commandedDegrees() const {

@@ -17,17 +17,21 @@ namespace roteka {
 
 class PictureBox;
 class PointerPosition;
+class Presets;
 class OperatorControl;
 class TabControl;
 
 // Responsibilities: the program's one window. It builds the controls of the operating and the
 // settings page, passes the operator's actions to the rotator control, and shows what the
 // control announces: texts, the connect button's offer, the switches, and the map with its
-// pointers. It holds no state of its own beyond what it shows.
+// pointers. The keyboard reaches the control from anywhere in the window (Esc stops, Ctrl+1 to
+// Ctrl+9 and Ctrl+0 turn to the presets 1 to 10), and the map has a menu (MapMenu). It holds no
+// state of its own beyond what it shows.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    MainWindow(OperatorControl& control, PointerPosition& pointer, QWidget* parent = nullptr);
+    MainWindow(OperatorControl& control, PointerPosition& pointer, Presets& presets,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The station at the centre of the map shown, when the map records it.
@@ -42,6 +46,11 @@ private:
     void showPortList(const QStringList& names);
     void showSwitch(int index, bool on);
     void turnToClick(QPoint globalPos);
+    void showMapMenu(QPoint globalPos, bool byKeyboard);
+    void turnToPreset(int index);
+    // The bearing of a point of the map in screen pixels, as a click there gives it; none when
+    // the map's place cannot be had.
+    std::optional<double> bearingAt(QPoint globalPos);
 
     // The map: the azimuth pointer over the target pointers, drawn anew for every report.
     void redrawMap();
@@ -51,6 +60,7 @@ private:
 
     OperatorControl& control_;
     PointerPosition& pointer_;
+    Presets& presets_;
     std::optional<GeoPoint> station_;
 
     // The controls, each with its name as object name.

@@ -1,5 +1,8 @@
 #include "ui/PictureBox.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -249,6 +252,23 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked(event->globalPosition().toPoint());
     QFrame::mouseReleaseEvent(event);
+}
+
+// A right click, or the menu key or Shift+F10 while the box has the focus.
+void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
+    const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    emit menuRequested(byKeyboard ? mapToGlobal(rect().center()) : event->globalPos(), byKeyboard);
+    event->accept();
+}
+
+// The keys are taken here, so that the window system makes no menu of its own for them.
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10)
+        return QFrame::keyPressEvent(event);
+    event->accept();
+    emit menuRequested(mapToGlobal(rect().center()), true);
 }
 
 } // namespace roteka

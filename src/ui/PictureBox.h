@@ -18,7 +18,8 @@ namespace roteka {
 // with a pen whose colour and width persist between calls. Drawing made while persistent
 // drawing is on becomes part of the persistent picture and survives any repaint; drawing
 // made while it is off is shown until the next clear or until the window system shows the
-// box anew (shown again or uncovered). Reports a left click with its position in screen pixels.
+// box anew (shown again or uncovered). Reports a left click with its position in screen pixels,
+// and a request for its menu.
 // Shapes drawn again and again (the pointers) are kept as the pixels they cover, and a clear
 // puts back only the pixels drawing has touched. The box is what changes many times a second
 // while the antenna turns, so it also keeps its window to one repaint a display frame:
@@ -49,11 +50,16 @@ public:
 
 signals:
     void clicked(QPoint globalPos);
+    // The operator asks for the box's menu: a right click there (its place in screen pixels), or
+    // the menu key or Shift+F10 while the box has the focus (the box's centre).
+    void menuRequested(QPoint globalPos, bool byKeyboard);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

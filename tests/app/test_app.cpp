@@ -2,6 +2,11 @@
 #include "LogRecorder.h"
 #include "Stations.h"
 
+#include "ui/MapDialogs.h"
+
+#include <QMenu>
+#include <QSpinBox>
+
 #include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -279,6 +284,42 @@ private slots:
         QCOMPARE(datagrams(answers, 3000), "AZ:120\r|");
         roteka.terminate();
         QVERIFY(roteka.waitForFinished(5000));
+    }
+
+    // A preset registered through the map's menu stays over a restart, and Ctrl+1 then turns the
+    // antenna to it.
+    void presetOverARestart() {
+        TestDirectory dir;
+        Simulator sim(dir, 10, {"--speed", "150", "--moving-interval", "20", "--start", "30"});
+        QVERIFY(sim.bound);
+        dir.writeFile("ROTEKA.DAT", "10,9600,N,8,1:0\r\n");
+        {
+            RealWindow w;
+            w.program->start();
+            QVERIFY(QTest::qWaitForWindowActive(&w.window));
+            whenOpen<QMenu>([](QMenu* menu) {
+                for (QAction* action : menu->actions().last()->menu()->actions())
+                    if (action->text() == "この方向をプリセットに登録...")
+                        action->trigger();
+                menu->close();
+            });
+            whenOpen<PresetDialog>([](PresetDialog* dialog) {
+                part<QLineEdit>(*dialog, "名前")->setText("DX");
+                part<QSpinBox>(*dialog, "方位")->setValue(200);
+                part<QPushButton>(*dialog, "登録")->click();
+            });
+            QWidget* map = part<PictureBox>(w.window, "mapBox");
+            QTest::mouseClick(w.window.windowHandle(), Qt::RightButton, {},
+                              map->mapTo(&w.window, QPoint(100, 20)));
+            QVERIFY(waitFor([&] { return w.program->presets.all().size() == 1; }));
+            QCOMPARE(sim.output().count("\nRX "), 0); // nothing sent
+        }
+        RealWindow again;
+        again.program->start();
+        QVERIFY(QTest::qWaitForWindowActive(&again.window));
+        QTest::keySequence(again.window.windowHandle(), QKeySequence(Qt::CTRL | Qt::Key_1));
+        QVERIFY(sim.received("M200"));
+        QCOMPARE(again.messages.shown, QStringList());
     }
 };
 

@@ -8,12 +8,14 @@
 #include "ui/PictureBox.h"
 #include "ui/TabControl.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -40,7 +42,7 @@ struct FakeStation {
         else if (settingsFile != NoFile)
             dir.writeFile(QStringLiteral("ROTEKA.DAT"), settingsFile);
         if (withWindow)
-            shownBy = std::make_unique<MainWindow>(control, platform.pointer);
+            shownBy = std::make_unique<MainWindow>(control, platform.pointer, presets);
         if (when == StartNow)
             control.startUp();
     }
@@ -50,6 +52,7 @@ struct FakeStation {
     SettingsStore settings{QStringLiteral("ROTEKA.DAT")};
     OperatorControl control{link, settings, platform.devices, platform.messages};
     RemoteRequests requests{control};
+    Presets presets{dir.path() + QStringLiteral("/roteka.conf"), platform.messages};
     std::unique_ptr<MainWindow> shownBy;
 };
 
@@ -155,6 +158,21 @@ inline QString state(const MainWindow& window, const ControllerLink& link) {
                        part<QLabel>(window, "commandedAngleCaption")->text(),
                        link.receiveBuffer()}
         .join('|');
+}
+
+// Once a widget of the kind is the active popup (a menu) or the active modal one (a dialog), does
+// the step on it; the caller's own event loop goes on meanwhile.
+template <class Kind> void whenOpen(std::function<void(Kind*)> step) {
+    auto* poll = new QTimer;
+    poll->start(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, step] {
+        QWidget* open = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                          : QApplication::activeModalWidget();
+        if (auto* kind = qobject_cast<Kind*>(open)) {
+            poll->deleteLater();
+            step(kind);
+        }
+    });
 }
 
 // Whether the picture is the committed one at that path (the picture is written there instead

@@ -438,7 +438,7 @@ private slots:
             dir.writeFile("data/roteka/map.png", content);
         }
         LogRecorder log;
-        MainWindow window(station.control, station.platform.pointer);
+        MainWindow window(station.control, station.platform.pointer, station.presets);
         const bool complained = content != "none" && !content.isEmpty();
         const QString said = "roteka.ui: " + path + " is not shown: " + FETCHED(QString, complaint);
         QCOMPARE(log.containing(said).size(), int(complained));

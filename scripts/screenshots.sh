@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Makes the README's screenshots, docs/images/operating.png and docs/images/settings.png, of
+# Makes the README's screenshots, docs/images/operating.png, settings.png and map-menu.png, of
 # the real ROTEKA window on a virtual X display (Xvfb): ROTEKA is connected to the simulator
 # bound as COM3, a click on the map sends the antenna turning, and the operating page is taken
-# while it turns; then a click on the "環境設定" tab shows the settings page. Settings and port
-# aliases live in a temporary directory, so the operator's own stay untouched.
+# while it turns; a right click on the map opens its menu, shown with its presets open; then a
+# click on the "環境設定" tab shows the settings page. Settings, presets and port aliases live in
+# a temporary directory, so the operator's own stay untouched.
 # Usage: scripts/screenshots.sh [build-dir]   (default: build; built when needed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +40,9 @@ wait_for() {
 export XDG_CONFIG_HOME=$work/config
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
 printf '3,9600,N,8,1:0\r\n' >"$work/ROTEKA.DAT"
+mkdir -p "$XDG_CONFIG_HOME/roteka"
+printf '[presets]\n1\\name=EU\n1\\bearing=330\n2\\name=NA\n2\\bearing=30\nsize=2\n' \
+  >"$XDG_CONFIG_HOME/roteka/roteka.conf"
 
 "$build/roteka-sim" --alias 3 --alias-dir "$XDG_CONFIG_HOME/roteka/ports" \
   --speed 20 --start 30 --log >"$work/sim.log" &
@@ -66,6 +70,19 @@ wait_for 5 grep -q '^RX M[0-9]' "$work/sim.log" ||
   { echo "the click on the map did not reach the simulator" >&2; cat "$work/sim.log" >&2; exit 1; }
 sleep 4
 grab operating.png
+
+# A right click on the map opens its menu; the keyboard opens the presets (the fourth entry). The
+# menus are windows of their own: the whole screen is taken and cut to what is not background.
+xdotool mousemove --window "$window" 150 170 click 3
+sleep 1
+xdotool key Down Down Down Down Right
+sleep 1
+import -window root -strip -define png:exclude-chunks=date,time "png:$work/screen.png"
+convert "$work/screen.png" -trim +repage -strip -define png:exclude-chunks=date,time \
+  "png:$out/map-menu.png"
+echo "Wrote docs/images/map-menu.png"
+xdotool key Escape Escape
+sleep 1
 
 # The tab row is 20 px high at the top of the tab control; the second of two equal tabs.
 xdotool mousemove --window "$window" 162 42 click 1

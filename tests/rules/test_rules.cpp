@@ -13,6 +13,7 @@
 #include <numbers>
 
 using namespace roteka;
+using namespace roteka::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -38,34 +39,31 @@ class RulesTest : public QObject {
 private slots:
     // A text's leading number (0 when there is none) and its 16-bit whole number (none).
     void numbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("leading");
-        QTest::addColumn<std::optional<int>>("whole");
         const auto n = None;
-        // clang-format off
-        QTest::newRow("empty") << "" << 0.0 << n;
-        QTest::newRow("letters") << "COM3" << 0.0 << n;
-        QTest::newRow("digit, letter") << "5x" << 5.0 << n;
-        QTest::newRow("blanks around") << " 7 " << 7.0 << std::optional(7);
-        QTest::newRow("blank inside") << "1 5" << 15.0 << n;
-        QTest::newRow("tab before") << "\t12" << 12.0 << std::optional(12);
-        QTest::newRow("blank after sign") << " - 5" << -5.0 << n;
-        QTest::newRow("plus") << "+7" << 7.0 << std::optional(7);
-        QTest::newRow("half to even down") << "2.5" << 2.5 << std::optional(2);
-        QTest::newRow("half to even up") << "3.5" << 3.5 << std::optional(4);
-        QTest::newRow("two points") << "1.2.3" << 1.2 << n;
-        QTest::newRow("point first") << ".5" << 0.5 << std::optional(0);
-        QTest::newRow("point last") << "-7." << -7.0 << std::optional(-7);
-        QTest::newRow("point alone") << "." << 0.0 << n;
-        QTest::newRow("two signs") << "+-3" << 0.0 << n;
-        QTest::newRow("comma") << "1,5" << 1.0 << n;
-        QTest::newRow("full-width digits") << "１５" << 0.0 << n;
-        QTest::newRow("largest") << "32767" << 32767.0 << std::optional(32767);
-        QTest::newRow("smallest") << "-32768" << -32768.0 << std::optional(-32768);
-        QTest::newRow("smallest, half") << "-32768.5" << -32768.5 << std::optional(-32768);
-        QTest::newRow("largest, half") << "32767.5" << 32767.5 << n;
-        QTest::newRow("below smallest") << "-32769" << -32769.0 << n;
-        // clang-format on
+        table<QString, double, std::optional<int>>({"text", "leading", "whole"}, {
+            {"empty", "", 0, n},
+            {"letters", "COM3", 0, n},
+            {"digit, letter", "5x", 5, n},
+            {"blanks around", " 7 ", 7, 7},
+            {"blank inside", "1 5", 15, n},
+            {"tab before", "\t12", 12, 12},
+            {"blank after sign", " - 5", -5, n},
+            {"plus", "+7", 7, 7},
+            {"half to even down", "2.5", 2.5, 2},
+            {"half to even up", "3.5", 3.5, 4},
+            {"two points", "1.2.3", 1.2, n},
+            {"point first", ".5", 0.5, 0},
+            {"point last", "-7.", -7, -7},
+            {"point alone", ".", 0, n},
+            {"two signs", "+-3", 0, n},
+            {"comma", "1,5", 1, n},
+            {"full-width digits", "１５", 0, n},
+            {"largest", "32767", 32767, 32767},
+            {"smallest", "-32768", -32768, -32768},
+            {"smallest, half", "-32768.5", -32768.5, -32768},
+            {"largest, half", "32767.5", 32767.5, n},
+            {"below smallest", "-32769", -32769, n},
+        });
     }
     void numbers() {
         QFETCH(QString, text);

@@ -18,18 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What a scan finds in the stream fed a character a step: "position:azimuth" of each reply taken,
-// then "/" and what stays in the buffer.
-QString scan(const QString& stream) {
-    QString buffer, taken;
-    for (qsizetype i = 0; i < stream.size(); ++i) {
-        buffer += stream[i];
-        if (const auto azimuth = scanStep(buffer))
-            taken += QString("%1:%2 ").arg(i).arg(*azimuth);
-    }
-    return taken + '/' + buffer;
-}
-
 const std::optional<int> None;
 
 } // namespace
@@ -40,69 +28,53 @@ private slots:
     // A text's leading number (0 when there is none) and its 16-bit whole number (none).
     void numbers_data() {
         const auto n = None;
+        // clang-format off
         table<QString, double, std::optional<int>>({"text", "leading", "whole"}, {
             {"empty", "", 0, n},
-            {"letters", "COM3", 0, n},
+            {"letters first", "COM3", 0, n},
             {"digit, letter", "5x", 5, n},
             {"blanks around", " 7 ", 7, 7},
             {"blank inside", "1 5", 15, n},
             {"tab before", "\t12", 12, 12},
             {"blank after sign", " - 5", -5, n},
-            {"plus", "+7", 7, 7},
             {"half to even down", "2.5", 2.5, 2},
             {"half to even up", "3.5", 3.5, 4},
             {"two points", "1.2.3", 1.2, n},
             {"point first", ".5", 0.5, 0},
-            {"point last", "-7.", -7, -7},
-            {"point alone", ".", 0, n},
             {"two signs", "+-3", 0, n},
-            {"comma", "1,5", 1, n},
             {"full-width digits", "１５", 0, n},
-            {"largest", "32767", 32767, 32767},
-            {"smallest", "-32768", -32768, -32768},
             {"smallest, half", "-32768.5", -32768.5, -32768},
             {"largest, half", "32767.5", 32767.5, n},
             {"below smallest", "-32769", -32769, n},
         });
+        // clang-format on
     }
     void numbers() {
         QFETCH(QString, text);
         QCOMPARE(leadingNumber(text), FETCHED(double, leading));
         const auto whole = toInt16(text);
         QCOMPARE(whole ? std::optional<int>(*whole) : None, FETCHED(std::optional<int>, whole));
+        QCOMPARE(roundHalfEven(-1.5), -2.0);
     }
-
-    // Rounding halves to the even neighbour.
-    void rounding_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("rounded");
-        QTest::newRow("just under a half") << 2.4999 << 2.0;
-        QTest::newRow("just over a half") << 2.5001 << 3.0;
-        QTest::newRow("negative half") << -1.5 << -2.0;
-        QTest::newRow("negative zero") << -0.0 << 0.0;
-        QTest::newRow("whole") << 1234567.0 << 1234567.0;
-    }
-    void rounding() { QCOMPARE(roundHalfEven(FETCHED(double, value)), FETCHED(double, rounded)); }
 
     // The go-to line by the angle's text length, and the steps of 15 degrees wrapping once; none
     // counts as 0 for a step.
     void commandAngles_data() {
-        QTest::addColumn<std::optional<int>>("angle");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("right");
-        QTest::addColumn<int>("left");
-        QTest::newRow("none") << None << "" << 15 << 345;
-        QTest::newRow("0") << std::optional(0) << "M000" << 15 << 345;
-        QTest::newRow("5") << std::optional(5) << "M005" << 20 << 350;
-        QTest::newRow("15") << std::optional(15) << "M015" << 30 << 360;
-        QTest::newRow("345") << std::optional(345) << "M345" << 0 << 330;
-        QTest::newRow("360") << std::optional(360) << "M360" << 15 << 345;
-        QTest::newRow("-5") << std::optional(-5) << "M0-5" << 10 << 340;
-        QTest::newRow("-30") << std::optional(-30) << "M-30" << -15 << 315;
-        QTest::newRow("-100") << std::optional(-100) << "" << -85 << 245;
-        QTest::newRow("800") << std::optional(800) << "M800" << 455 << 785;
-        QTest::newRow("1000") << std::optional(1000) << "" << 655 << 985;
-        QTest::newRow("9990") << std::optional(9990) << "" << 9645 << 9975;
+        // clang-format off
+        table<std::optional<int>, QString, int, int>({"angle", "line", "right", "left"}, {
+            {"none", None, "", 15, 345},
+            {"0", 0, "M000", 15, 345},
+            {"5", 5, "M005", 20, 350},
+            {"15", 15, "M015", 30, 360},
+            {"345", 345, "M345", 0, 330},
+            {"360", 360, "M360", 15, 345},
+            {"-5", -5, "M0-5", 10, 340},
+            {"-30", -30, "M-30", -15, 315},
+            {"-100", -100, "", -85, 245},
+            {"800", 800, "M800", 455, 785},
+            {"1000", 1000, "", 655, 985},
+        });
+        // clang-format on
     }
     void commandAngles() {
         const auto angle = FETCHED(std::optional<int>, angle);
@@ -114,121 +86,87 @@ private slots:
     // The target of a map click: bearing and offset rounded, 360 added once when negative; none
     // beyond 16 bits.
     void mapTargets_data() {
-        QTest::addColumn<double>("bearing");
-        QTest::addColumn<double>("offset");
-        QTest::addColumn<std::optional<int>>("target");
-        QTest::newRow("359.5 rounds up") << 359.5 << 0.0 << std::optional(360);
-        QTest::newRow("negative offset") << 45.0 << -10.0 << std::optional(35);
-        QTest::newRow("half offset, even") << 10.0 << 2.5 << std::optional(12);
-        QTest::newRow("half offset, odd") << 11.0 << 2.5 << std::optional(14);
-        QTest::newRow("both halves") << 1.5 << 1.5 << std::optional(4);
-        QTest::newRow("halves to 0") << 0.5 << 0.5 << std::optional(0);
-        QTest::newRow("past 360 stays") << 350.0 << 20.0 << std::optional(370);
-        QTest::newRow("wraps once") << 5.0 << -10.0 << std::optional(355);
-        QTest::newRow("minus half") << 0.0 << -0.5 << std::optional(0);
-        QTest::newRow("far below 0") << 0.0 << -390.0 << std::optional(-30);
-        QTest::newRow("largest") << 0.0 << 32767.0 << std::optional(32767);
-        QTest::newRow("smallest") << 0.0 << -32768.0 << std::optional(-32408);
-        QTest::newRow("past largest") << 1.0 << 32767.0 << None;
-        QTest::newRow("past smallest") << 0.0 << -32769.0 << None;
-        QTest::newRow("nan") << qQNaN() << 0.0 << None;
-        QTest::newRow("infinite") << qInf() << 0.0 << None;
+        // clang-format off
+        table<double, double, std::optional<int>>({"bearing", "offset", "target"}, {
+            {"359.5 rounds up", 359.5, 0, 360},
+            {"half offset, even", 10, 2.5, 12},
+            {"half offset, odd", 11, 2.5, 14},
+            {"halves to 0", 0.5, 0.5, 0},
+            {"past 360 stays", 350, 20, 370},
+            {"wraps once", 5, -10, 355},
+            {"far below 0", 0, -390, -30},
+            {"smallest", 0, -32768, -32408},
+            {"past largest", 1, 32767, None},
+            {"nan", qQNaN(), 0, None},
+        });
+        // clang-format on
     }
     void mapTargets() {
         QCOMPARE(mapTarget(FETCHED(double, bearing), FETCHED(double, offset)),
                  FETCHED(std::optional<int>, target));
     }
 
-    // What the operator sees of the azimuth and the commanded angle.
+    // What the operator sees of the azimuth and the commanded angle; the free turns' ends.
     void shownAngles() {
-        QCOMPARE(azimuthText(None), "000");
-        QCOMPARE(azimuthText(0), "0");
-        QCOMPARE(azimuthText(359), "359");
+        QCOMPARE(azimuthText(None) + azimuthText(0) + azimuthText(359), "0000359");
         QCOMPARE(commandedAngleText(std::nullopt), "");
         QCOMPARE(commandedAngleText(CommandedAngle{0, true}), "000");
-        QCOMPARE(commandedAngleText(CommandedAngle{0}), "0");
         QCOMPARE(commandedAngleText(CommandedAngle{-30}), "-30");
-        QCOMPARE(goToLine(TurnLeftEnd), "M184");
-        QCOMPARE(goToLine(TurnRightEnd), "M176");
+        QCOMPARE(goToLine(TurnLeftEnd).value() + goToLine(TurnRightEnd).value(), "M184M176");
     }
 
-    // "AZ=" and three digits found in a stream.
+    // "AZ=" and three digits found in a stream fed a character at a time: where each reply ends
+    // and its azimuth, then what stays in the buffer.
     void scanner_data() {
-        QTest::addColumn<QString>("stream");
-        QTest::addColumn<QString>("taken");
-        QTest::newRow("reply, line end") << "AZ=123\r\n"
-                                         << "5:123 /";
-        QTest::newRow("359") << "AZ=359"
-                             << "5:359 /";
-        QTest::newRow("360 is 0") << "AZ=360"
-                                  << "5:0 /";
-        QTest::newRow("720 is 360") << "AZ=720"
-                                    << "5:360 /";
-        QTest::newRow("999 is 639") << "AZ=999"
-                                    << "5:639 /";
-        QTest::newRow("four digits") << "AZ=1234"
-                                     << "5:123 /";
-        QTest::newRow("lower case") << "az=123"
-                                    << "/";
-        QTest::newRow("colon") << "AZ:123"
-                               << "/Z:123";
-        QTest::newRow("one digit waits") << "AZ=0"
-                                         << "/AZ=0";
-        QTest::newRow("blank digit") << "AZ= 12"
-                                     << "/Z= 12";
-        QTest::newRow("after A CR LF") << "A\r\nAZ=045"
-                                       << "8:45 /";
-        QTest::newRow("double A") << "AAZ=090"
-                                  << "6:90 /";
-        QTest::newRow("broken, then whole") << "AZ=0AZ=123"
-                                            << "9:123 /";
-        QTest::newRow("full-width digits") << "AZ=０４５"
-                                           << "/Z=０４５";
-        QTest::newRow("two replies") << "AZ=010AZ=020"
-                                     << "5:10 11:20 /";
+        // clang-format off
+        table<QString, QString>({"stream", "taken"}, {
+            {"reply, line end", "AZ=123\r\n", "5:123 /"},
+            {"360 is 0", "AZ=360", "5:0 /"},
+            {"720 is 360", "AZ=720", "5:360 /"},
+            {"four digits", "AZ=1234", "5:123 /"},
+            {"lower case", "az=123", "/"},
+            {"colon", "AZ:123", "/Z:123"},
+            {"one digit waits", "AZ=0", "/AZ=0"},
+            {"blank digit", "AZ= 12", "/Z= 12"},
+            {"after A CR LF", "A\r\nAZ=045", "8:45 /"},
+            {"double A", "AAZ=090", "6:90 /"},
+            {"broken, then whole", "AZ=0AZ=123", "9:123 /"},
+            {"full-width digits", "AZ=０４５", "/Z=０４５"},
+            {"slash and colon", "AZ=/:0", "/Z=/:0"},
+        });
+        // clang-format on
     }
-    void scanner() { QCOMPARE(scan(FETCHED(QString, stream)), FETCHED(QString, taken)); }
-
-    void digits_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("digits");
-        QTest::newRow("empty") << "" << true;
-        QTest::newRow("all ten") << "1234567890" << true;
-        QTest::newRow("blank inside") << "0 9" << false;
-        QTest::newRow("full-width") << "０９" << false;
-        QTest::newRow("below 0") << "/" << false;
-        QTest::newRow("above 9") << ":" << false;
-        QTest::newRow("superscript two") << "\u00b2" << false;
-        QTest::newRow("minus") << "-12" << false;
+    void scanner() {
+        QString buffer, taken;
+        const QString stream = FETCHED(QString, stream);
+        for (qsizetype i = 0; i < stream.size(); ++i) {
+            buffer += stream[i];
+            if (const auto azimuth = scanStep(buffer))
+                taken += QString("%1:%2 ").arg(i).arg(*azimuth);
+        }
+        QCOMPARE(taken + '/' + buffer, FETCHED(QString, taken));
+        QVERIFY(isAllDigits("") && isAllDigits("1234567890") && !isAllDigits("-1"));
     }
-    void digits() { QCOMPARE(isAllDigits(FETCHED(QString, text)), FETCHED(bool, digits)); }
 
     // Vector angles in degrees (-1: none, both components infinite).
     void angles_data() {
-        QTest::addColumn<double>("x");
-        QTest::addColumn<double>("y");
-        QTest::addColumn<double>("degrees");
         const double r3 = std::sqrt(3.0), nan = qQNaN(), inf = qInf();
-        QTest::newRow("zero") << 0.0 << 0.0 << 0.0;
-        QTest::newRow("negative zero") << -0.0 << -0.0 << 0.0;
-        QTest::newRow("+x") << 5.0 << 0.0 << 0.0;
-        QTest::newRow("+y") << 0.0 << 5.0 << 90.0;
-        QTest::newRow("-x") << -5.0 << 0.0 << 180.0;
-        QTest::newRow("-y") << 0.0 << -5.0 << 270.0;
-        QTest::newRow("first") << 1.0 << 1.0 << 45.0;
-        QTest::newRow("second") << -1.0 << 1.0 << 135.0;
-        QTest::newRow("third") << -1.0 << -1.0 << 225.0;
-        QTest::newRow("fourth") << 1.0 << -1.0 << 315.0;
-        QTest::newRow("60") << 1.0 << r3 << 60.0;
-        QTest::newRow("330") << r3 << -1.0 << 330.0;
-        QTest::newRow("tiny over huge") << 1e-300 << 1e300 << 90.0;
-        QTest::newRow("infinite x") << inf << 3.0 << 0.0;
-        QTest::newRow("just below +x") << 1.0 << -1e-300 << 0.0;
-        QTest::newRow("nan x") << nan << 1.0 << 0.0;
-        QTest::newRow("nan y") << -1.0 << nan << 0.0;
-        QTest::newRow("zero, nan") << 0.0 << nan << 0.0;
-        QTest::newRow("both infinite") << inf << -inf << -1.0;
-        QTest::newRow("both infinite, turned") << -inf << inf << -1.0;
+        // clang-format off
+        table<double, double, double>({"x", "y", "degrees"}, {
+            {"zero", 0, 0, 0},
+            {"+y", 0, 5, 90},
+            {"-x", -5, 0, 180},
+            {"-y", 0, -5, 270},
+            {"second", -1, 1, 135},
+            {"third", -1, -1, 225},
+            {"60", 1, r3, 60},
+            {"330", r3, -1, 330},
+            {"tiny over huge", 1e-300, 1e300, 90},
+            {"just below +x", 1, -1e-300, 0},
+            {"nan", nan, 1, 0},
+            {"both infinite", inf, -inf, -1},
+        });
+        // clang-format on
     }
     void angles() {
         QCOMPARE(pi(), std::numbers::pi);
@@ -239,28 +177,25 @@ private slots:
     }
 
     // The aim pointer is drawn for an offset text that does not read as zero.
-    void aimPointer_data() {
-        QTest::addColumn<QString>("offset");
-        QTest::addColumn<bool>("wanted");
-        for (const char* none : {"", "0", "00", "+0", "-0", "0.0", "  0 ", ".0"})
-            QTest::newRow(none) << QString(none) << false;
-        for (const char* wanted : {"10", "-5", "0.5", "5x", "abc", "0x", " ", "0 0"})
-            QTest::newRow(wanted) << QString(wanted) << true;
-    }
     void aimPointer() {
-        QCOMPARE(aimPointerWanted(FETCHED(QString, offset)), FETCHED(bool, wanted));
+        for (const char* none : {"", "0", "+0", "-0", "0.0", "  0 ", ".0"})
+            QVERIFY2(!aimPointerWanted(QString(none)), none);
+        for (const char* wanted : {"10", "0.5", "abc", "0x", " ", "0 0"})
+            QVERIFY2(aimPointerWanted(QString(wanted)), wanted);
     }
 
-    // The settings line's fields; none without "," or without ":" after it.
+    // The settings line's fields (port, line settings, offset, "older" for the older form); none
+    // without "," or without ":" after it. A device-list entry's port number.
     void settingsLine_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QStringList>("fields"); // port, line settings, offset, "older" or ""
-        QTest::newRow("colon in offset") << "3,96,00:a:b" << QStringList{"3", "96,00", "a:b", ""};
-        QTest::newRow("older, empty") << "3;,:" << QStringList{"3;", "", ",:", "older"};
-        QTest::newRow("older offset") << "3,9600:x;7" << QStringList{"3", "9600", "7", "older"};
-        QTest::newRow("no colon") << "3,9600,N,8,1" << QStringList();
-        QTest::newRow("no comma") << "3" << QStringList();
-        QTest::newRow("colon first") << ":3,9" << QStringList();
+        // clang-format off
+        table<QString, QStringList>({"line", "fields"}, {
+            {"colon in offset", "3,96,00:a:b", {"3", "96,00", "a:b", ""}},
+            {"older, empty", "3;,:", {"3;", "", ",:", "older"}},
+            {"older offset", "3,9600:x;7", {"3", "9600", "7", "older"}},
+            {"no colon", "3,9600,N,8,1", {}},
+            {"colon first", ":3,9", {}},
+        });
+        // clang-format on
     }
     void settingsLine() {
         QFETCH(QString, line);
@@ -268,40 +203,21 @@ private slots:
         if (const auto f = splitSettingsLine(line))
             got = {f->portNumber, f->lineSettings, f->offset, f->legacy ? u"older"_s : QString()};
         QCOMPARE(got, FETCHED(QStringList, fields));
-    }
-
-    // A device-list entry's port number: after the first upper-case "COM", up to ")".
-    void listEntry_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("number");
-        QTest::newRow("plain") << "USB Serial Port (COM12)"
-                               << "12";
-        QTest::newRow("no parenthesis") << "COM7"
-                                        << "7";
-        QTest::newRow("COM in the maker's name") << "COMTEC USB Adapter (COM5)"
-                                                 << "TEC USB Adapter (COM5";
-        QTest::newRow("no COM") << "ttyUSB0 (x)"
-                                << "ttyUSB0 (x";
-        QTest::newRow("lower case") << "usb (com4)"
-                                    << "usb (com4";
-    }
-    void listEntry() {
-        QCOMPARE(portNumberOfListEntry(FETCHED(QString, entry)), FETCHED(QString, number));
+        QCOMPARE(portNumberOfListEntry("USB Serial Port (COM12)"), "12");
+        QCOMPARE(portNumberOfListEntry("COMTEC USB (COM5)"), "TEC USB (COM5");
     }
 
     // A line of the controller line's trace.
     void traceLines_data() {
-        QTest::addColumn<bool>("sent");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("line");
         const QByteArray at = "2026-12-07 21:04:05.007";
-        QTest::newRow("go-to") << true << "M090\r\n"_ba << at + " TX M090\\r\\n\n";
-        QTest::newRow("report") << false << "AZ=123\r\n"_ba << at + " RX AZ=123\\r\\n\n";
-        QTest::newRow("nothing") << false << ""_ba << at + " RX \n";
-        QTest::newRow("controls") << true << "\t\\\0\x1f\x7f"_ba
-                                  << at + " TX \\t\\\\\\x00\\x1F\\x7F\n";
-        QTest::newRow("UTF-8") << true << "方"_ba << at + " TX \\xE6\\x96\\xB9\n";
-        QTest::newRow("blanks kept") << true << " v "_ba << at + " TX  v \n";
+        // clang-format off
+        table<bool, QByteArray, QByteArray>({"sent", "bytes", "line"}, {
+            {"go-to", true, "M090\r\n", at + " TX M090\\r\\n\n"},
+            {"report", false, "AZ=123\r\n", at + " RX AZ=123\\r\\n\n"},
+            {"controls", true, "\t\\\0\x1f\x7f"_ba, at + " TX \\t\\\\\\x00\\x1F\\x7F\n"},
+            {"UTF-8", true, "方", at + " TX \\xE6\\x96\\xB9\n"},
+        });
+        // clang-format on
     }
     void traceLines() {
         const QByteArray at = traceTimeStamp(QDateTime(QDate(2026, 12, 7), QTime(21, 4, 5, 7)));

@@ -207,31 +207,27 @@ private slots:
     // afterwards. The port may be closed; the box's rectangle may be none to be had, or one the
     // window system reports 50 px away. An angle left at 7 means the click changed nothing.
     void click_data() {
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<QString>("offset");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("angle");
-        QTest::addColumn<QByteArray>("sent");
+        const QPoint centre(102, 102), up(102, 2), ne(152, 52);
         // clang-format off
-        QTest::newRow("centre") << QPoint(102, 102) << "0" << "open" << "real" << "270" << "M270\r\n"_ba;
-        QTest::newRow("up") << QPoint(102, 2) << "0" << "open" << "real" << "0" << "M000\r\n"_ba;
-        QTest::newRow("right") << QPoint(200, 102) << "0" << "open" << "real" << "90" << "M090\r\n"_ba;
-        QTest::newRow("down") << QPoint(102, 201) << "0" << "open" << "real" << "180" << "M180\r\n"_ba;
-        QTest::newRow("north-east") << QPoint(152, 52) << "0" << "open" << "real" << "45" << "M045\r\n"_ba;
-        QTest::newRow("south-west") << QPoint(52, 152) << "0" << "open" << "real" << "225" << "M225\r\n"_ba;
-        QTest::newRow("north-west") << QPoint(52, 52) << "0" << "open" << "real" << "315" << "M315\r\n"_ba;
-        QTest::newRow("6.28, not 2 pi") << QPoint(2, 103) << "0" << "open" << "real" << "270" << "M270\r\n"_ba;
-        QTest::newRow("left of up") << QPoint(101, 2) << "0" << "open" << "real" << "359" << "M359\r\n"_ba;
-        QTest::newRow("right of up") << QPoint(103, 2) << "0" << "open" << "real" << "1" << "M001\r\n"_ba;
-        QTest::newRow("offset 10") << QPoint(94, 12) << "10" << "open" << "real" << "5" << "M005\r\n"_ba;
-        QTest::newRow("offset -10") << QPoint(94, 12) << "-10" << "open" << "real" << "345" << "M345\r\n"_ba;
-        QTest::newRow("offset -390") << QPoint(102, 2) << "-390" << "open" << "real" << "-30" << "M-30\r\n"_ba;
-        QTest::newRow("four characters") << QPoint(102, 2) << "1000" << "open" << "real" << "1000" << ""_ba;
-        QTest::newRow("port closed") << QPoint(152, 52) << "0" << "closed" << "real" << "45" << ""_ba;
-        QTest::newRow("past 16 bits") << QPoint(102, 2) << "40000" << "open" << "real" << "7" << ""_ba;
-        QTest::newRow("no rectangle") << QPoint(152, 52) << "0" << "closed" << "none" << "7" << ""_ba;
-        QTest::newRow("rectangle away") << QPoint(152, 52) << "0" << "open" << "away" << "0" << "M000\r\n"_ba;
+        table<QPoint, QString, QString, QString, QString, QByteArray>({"point", "offset", "port", "box", "angle", "sent"}, {
+            {"centre", centre, "0", "open", "real", "270", "M270\r\n"},
+            {"up", up, "0", "open", "real", "0", "M000\r\n"},
+            {"right", {200, 102}, "0", "open", "real", "90", "M090\r\n"},
+            {"down", {102, 201}, "0", "open", "real", "180", "M180\r\n"},
+            {"north-east", ne, "0", "open", "real", "45", "M045\r\n"},
+            {"north-west", {52, 52}, "0", "open", "real", "315", "M315\r\n"},
+            {"6.28, not 2 pi", {2, 103}, "0", "open", "real", "270", "M270\r\n"},
+            {"left of up", {101, 2}, "0", "open", "real", "359", "M359\r\n"},
+            {"right of up", {103, 2}, "0", "open", "real", "1", "M001\r\n"},
+            {"offset 10", {94, 12}, "10", "open", "real", "5", "M005\r\n"},
+            {"offset -10", {94, 12}, "-10", "open", "real", "345", "M345\r\n"},
+            {"offset -390", up, "-390", "open", "real", "-30", "M-30\r\n"},
+            {"four characters", up, "1000", "open", "real", "1000", ""},
+            {"port closed", ne, "0", "closed", "real", "45", ""},
+            {"past 16 bits", up, "40000", "open", "real", "7", ""},
+            {"no rectangle", ne, "0", "closed", "none", "7", ""},
+            {"rectangle away", ne, "0", "open", "away", "0", "M000\r\n"},
+        });
         // clang-format on
     }
     void click() {
@@ -263,22 +259,20 @@ private slots:
     // (87 px), orange the target less the offset, the ring in the last colour drawn. A window
     // shown anew shows what a repaint shows.
     void pointers_data() {
-        QTest::addColumn<QString>("offset");
-        QTest::addColumn<bool>("stopFirst");
-        QTest::addColumn<bool>("atOnce");
-        QTest::addColumn<QByteArray>("replies");
         const QByteArray twice = "AZ=045\r\nAZ=200\r\n";
         // clang-format off
-        QTest::newRow("first-045") << "0" << false << false << "AZ=045"_ba;
-        QTest::newRow("first-270") << "0" << false << false << "AZ=270"_ba;
-        QTest::newRow("first-450") << "0" << false << false << "AZ=450"_ba;
-        QTest::newRow("target-alone") << "0" << false << false << twice;
-        QTest::newRow("offset-10") << "10" << false << false << "AZ=100\r\nAZ=200\r\n"_ba;
-        QTest::newRow("offset-abc-aims-at-the-target") << "abc" << false << false << twice;
-        QTest::newRow("empty-offset") << "" << false << false << twice;
-        QTest::newRow("stop-before-the-first-reply") << "0" << true << false << "AZ=090\r\n"_ba;
-        QTest::newRow("two-updates-in-one-event") << "0" << false << true << "AZ=010\r\nAZ=200\r\n"_ba;
-        QTest::newRow("nothing-before-a-whole-reply") << "0" << true << false << "AZ=12\r\nA\r\n"_ba;
+        table<QString, bool, bool, QByteArray>({"offset", "stopFirst", "atOnce", "replies"}, {
+            {"first-045", "0", false, false, "AZ=045"},
+            {"first-270", "0", false, false, "AZ=270"},
+            {"first-450", "0", false, false, "AZ=450"},
+            {"target-alone", "0", false, false, twice},
+            {"offset-10", "10", false, false, "AZ=100\r\nAZ=200\r\n"},
+            {"offset-abc-aims-at-the-target", "abc", false, false, twice},
+            {"empty-offset", "", false, false, twice},
+            {"stop-before-the-first-reply", "0", true, false, "AZ=090\r\n"},
+            {"two-updates-in-one-event", "0", false, true, "AZ=010\r\nAZ=200\r\n"},
+            {"nothing-before-a-whole-reply", "0", true, false, "AZ=12\r\nA\r\n"},
+        });
         // clang-format on
     }
     void pointers() {
@@ -403,17 +397,17 @@ private slots:
     // is shown in place of the built-in one; a file that is there but is no 200 x 200 picture
     // leaves the built-in map and is logged with the reason.
     void ownStationMap_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("ownShown");
-        QTest::addColumn<QString>("complaint");
-        QTest::newRow("as written") << ""_ba << true << "";
-        QTest::newRow("too small")
-            << "png 100"_ba << false << "it is 100 x 100 pixels, not 200 x 200";
-        QTest::newRow("too large")
-            << "png 400"_ba << false << "it is 400 x 400 pixels, not 200 x 200";
-        QTest::newRow("no picture") << "3,9600,N,8,1:0\r\n"_ba << false << "";
-        QTest::newRow("broken PNG") << "\x89PNG\r\n\x1a\n broken"_ba << false << "";
-        QTest::newRow("none") << "none"_ba << false << "";
+        const QString size = "it is %1 x %1 pixels, not 200 x 200";
+        // clang-format off
+        table<QByteArray, bool, QString>({"content", "ownShown", "complaint"}, {
+            {"as written", "", true, ""},
+            {"too small", "png 100", false, size.arg(100)},
+            {"too large", "png 400", false, size.arg(400)},
+            {"no picture", "3,9600,N,8,1:0\r\n", false, ""},
+            {"broken PNG", "\x89PNG\r\n\x1a\n broken", false, ""},
+            {"none", "none", false, ""},
+        });
+        // clang-format on
     }
     void ownStationMap() {
         QFETCH(QByteArray, content);

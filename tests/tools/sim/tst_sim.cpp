@@ -125,6 +125,49 @@ private slots:
         QVERIFY(sim.readAllStandardError().isEmpty() && !fs::exists(fs::symlink_status(link)));
     }
 
+    // Back to back, a report follows the one before as soon as that has taken its time on the
+    // line, never sooner. The log of what went out lists, in order, every reply the line carried
+    // (the simulator drops what piles up unread, so the line may have lost some).
+    void backToBackAtTheLinePace_data() {
+        QTest::addColumn<int>("baud");
+        QTest::newRow("9600 baud, 120 reports a second") << 9600;
+        QTest::newRow("115200 baud, 1440 reports a second") << 115200;
+    }
+    void backToBackAtTheLinePace() {
+        QFETCH(int, baud);
+        Sim sim(QString("--back-to-back --log-sent --speed 100 --baud %1").arg(baud));
+        Line line{sim.openPty()};
+        QVERIFY(line.send("R\r"));
+        line.read("\a", 1, 500); // half a second of reports
+        sim.terminate();
+        QVERIFY(sim.waitForFinished());
+        QList<QByteArray> sent;
+        QList<double> stamps;
+        for (const QByteArray& tx : sim.readAllStandardOutput().split('\n')) {
+            if (QList<QByteArray> words = tx.split(' '); words.size() == 3 && words[0] == "TX") {
+                QVERIFY2(stamps.isEmpty() || words[1].toDouble() >= stamps.last(), tx.constData());
+                stamps.append(words[1].toDouble());
+                sent.append(words[2].replace("\\x0D\\x0A", ""));
+            }
+        }
+        QList<QByteArray> carried = QByteArray::fromStdString(escapeForLog(line.got.toStdString()))
+                                        .replace("\\x0D\\x0A", "\n")
+                                        .split('\n');
+        carried.removeLast(); // cut short, or empty
+        qsizetype next = 0;
+        for (const QByteArray& reply : carried) {
+            while (next < sent.size() && sent[next] != reply)
+                ++next;
+            QVERIFY2(next++ < sent.size(), reply.constData());
+        }
+        QVERIFY(carried.size() > 20 && carried.last() > carried.first()); // turning
+        const double reports = stamps.size() - 1, lineTime = 80.0 / baud,
+                     span = stamps.last() - stamps.first();
+        QVERIFY2(reports > 50 && span >= reports * lineTime - 0.05,
+                 qPrintable(QString::number(span)));
+        QVERIFY2(span <= 2 * reports * lineTime, qPrintable(QString::number(span))); // no pauses
+    }
+
     void rejectsBadInvocations() {
         QFile(temp_.filePath("COM5")).open(QIODevice::WriteOnly);
         const QString aliasDir = " --alias-dir " + temp_.path(); // where COM5 is a file

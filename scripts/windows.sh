@@ -14,8 +14,9 @@
 #     ${XDG_CACHE_HOME:-~/.cache}/roteka/ and are reused; the first build takes about
 #     50 minutes on two cores;
 #  3. roteka.exe, roteka-mapgen.exe and the Start-menu launcher roteka-launcher.exe in
-#     build-windows/ (there is no serial-port module for this Qt: the program talks to the
-#     Windows communications API itself);
+#     build-windows/, configured by the preset "windows" of CMakePresets.json (there is no
+#     serial-port module for this Qt: the program talks to the Windows communications API
+#     itself);
 #  4. build-windows/roteka-<version>-windows-x64.zip and ...-setup.exe (NSIS);
 #  5. the check: the program under Wine on a virtual display, with the controller simulator
 #     on a pseudo-terminal that Wine sees as COM3.
@@ -29,7 +30,7 @@ case "${1:-}" in
 --qt) mode=qt ;;
 --check) mode=check ;;
 -h | --help)
-  sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'
   exit 0
   ;;
 *)
@@ -39,7 +40,9 @@ case "${1:-}" in
 esac
 
 triplet=x86_64-w64-mingw32
-qt_version=6.4.2
+# The version of the host tools Debian ships; the preset's toolchain file names it.
+qt_version=$(sed -n 's/^set(ROTEKA_WINDOWS_QT_VERSION \([0-9.]*\))$/\1/p' \
+  cmake/WindowsToolchain.cmake)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/roteka
 qt_src_dir=$cache/qt6-base-src
 qt_build_dir=$cache/qt6-base-build
@@ -165,22 +168,23 @@ zip_name=roteka-$version-windows-x64
 strip_tool=$triplet-strip
 objdump_tool=$triplet-objdump
 
+# The preset's configuration, nothing added, so the preset and this script build the same.
+# The programs' icon, build-windows/roteka.ico, is made by the build from the PNG icons the
+# Linux desktop uses.
 build_roteka() {
-  log "Building ROTEKA $version for Windows in build-windows/"
+  log "Building ROTEKA $version for Windows in build-windows/ (cmake --preset windows)"
   local started=$SECONDS
   mkdir -p "$out"
-  # The programs' icon, from the PNG icons the Linux desktop uses.
-  local icons=src/ui/resources/icons
-  convert "$icons/roteka-16.png" "$icons/roteka-24.png" "$icons/roteka-32.png" \
-    "$icons/roteka-48.png" "$icons/roteka-64.png" "$icons/roteka-256.png" "$out/roteka.ico"
-  cmake -S . -B "$out" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DROTEKA_BUILD_TESTS=OFF -DROTEKA_BUILD_BENCH=OFF \
-    -DROTEKA_WINDOWS_ICON="$out/roteka.ico" >"$out/configure.log" || {
+  # A build tree configured before the preset existed names Qt's toolchain file directly.
+  if [ -f "$out/CMakeCache.txt" ] && ! grep -q 'WindowsToolchain.cmake' "$out/CMakeCache.txt"; then
+    rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"
+  fi
+  cmake --preset windows >"$out/configure.log" || {
     cat "$out/configure.log" >&2
     exit 1
   }
-  nice -n 10 cmake --build "$out" --parallel "$jobs" --target roteka roteka-mapgen roteka-launcher
+  nice -n 10 cmake --build --preset windows --parallel "$jobs" \
+    --target roteka roteka-mapgen roteka-launcher
   echo "ROTEKA built in $((SECONDS - started)) seconds"
 }
 

@@ -14,11 +14,13 @@
 #     ${XDG_CACHE_HOME:-~/.cache}/roteka/ and are reused; the first build takes about
 #     50 minutes on two cores;
 #  3. roteka.exe, roteka-mapgen.exe and the Start-menu launcher roteka-launcher.exe in
-#     build-windows/ (there is no serial-port module for this Qt: the program talks to the
-#     Windows communications API itself);
+#     build-windows/, configured by the preset "windows" of CMakePresets.json (there is no
+#     serial-port module for this Qt: the program talks to the Windows communications API
+#     itself);
 #  4. build-windows/roteka-<version>-windows-x64.zip and ...-setup.exe (NSIS);
 #  5. the check: the program under Wine on a virtual display, with the controller simulator
-#     on a pseudo-terminal that Wine sees as COM3.
+#     on a pseudo-terminal that Wine sees as COM3, and how far the azimuth it shows lags
+#     behind the simulator's reports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,7 +31,7 @@ case "${1:-}" in
 --qt) mode=qt ;;
 --check) mode=check ;;
 -h | --help)
-  sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'
   exit 0
   ;;
 *)
@@ -39,7 +41,9 @@ case "${1:-}" in
 esac
 
 triplet=x86_64-w64-mingw32
-qt_version=6.4.2
+# The version of the host tools Debian ships; the preset's toolchain file names it.
+qt_version=$(sed -n 's/^set(ROTEKA_WINDOWS_QT_VERSION \([0-9.]*\))$/\1/p' \
+  cmake/WindowsToolchain.cmake)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/roteka
 qt_src_dir=$cache/qt6-base-src
 qt_build_dir=$cache/qt6-base-build
@@ -59,7 +63,8 @@ install_packages() {
                binutils-mingw-w64-x86-64 ninja-build qt6-base-dev qt6-base-dev-tools
                dpkg-dev xz-utils zip nsis imagemagick)
   if [ "$mode" != qt ]; then
-    extra+=(wine wine64 xvfb xauth x11-utils xdotool imagemagick unzip fonts-ipafont-gothic)
+    extra+=(wine wine64 xvfb xauth x11-utils xdotool imagemagick unzip fonts-ipafont-gothic
+            python3)
   fi
   scripts/deps.sh "${extra[@]}"
 }
@@ -165,22 +170,23 @@ zip_name=roteka-$version-windows-x64
 strip_tool=$triplet-strip
 objdump_tool=$triplet-objdump
 
+# The preset's configuration, nothing added, so the preset and this script build the same.
+# The programs' icon, build-windows/roteka.ico, is made by the build from the PNG icons the
+# Linux desktop uses.
 build_roteka() {
-  log "Building ROTEKA $version for Windows in build-windows/"
+  log "Building ROTEKA $version for Windows in build-windows/ (cmake --preset windows)"
   local started=$SECONDS
   mkdir -p "$out"
-  # The programs' icon, from the PNG icons the Linux desktop uses.
-  local icons=src/ui/resources/icons
-  convert "$icons/roteka-16.png" "$icons/roteka-24.png" "$icons/roteka-32.png" \
-    "$icons/roteka-48.png" "$icons/roteka-64.png" "$icons/roteka-256.png" "$out/roteka.ico"
-  cmake -S . -B "$out" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DROTEKA_BUILD_TESTS=OFF -DROTEKA_BUILD_BENCH=OFF \
-    -DROTEKA_WINDOWS_ICON="$out/roteka.ico" >"$out/configure.log" || {
+  # A build tree configured before the preset existed names Qt's toolchain file directly.
+  if [ -f "$out/CMakeCache.txt" ] && ! grep -q 'WindowsToolchain.cmake' "$out/CMakeCache.txt"; then
+    rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"
+  fi
+  cmake --preset windows >"$out/configure.log" || {
     cat "$out/configure.log" >&2
     exit 1
   }
-  nice -n 10 cmake --build "$out" --parallel "$jobs" --target roteka roteka-mapgen roteka-launcher
+  nice -n 10 cmake --build --preset windows --parallel "$jobs" \
+    --target roteka roteka-mapgen roteka-launcher
   echo "ROTEKA built in $((SECONDS - started)) seconds"
 }
 
@@ -349,31 +355,67 @@ fail_check() {
   exit 1
 }
 
-# Starts roteka.exe from the unzipped zip in the check's working directory.
+# Starts roteka.exe from the unzipped zip in the check's working directory, with the arguments.
 start_roteka() {
-  (cd "$check_dir/run" && exec wine "$check_dir/unzipped/$zip_name/roteka.exe") \
+  (cd "$check_dir/run" && exec wine "$check_dir/unzipped/$zip_name/roteka.exe" "$@") \
     >>"$check_dir/roteka.log" 2>&1 &
   pids+=($!)
   disown $! # killed with the other Wine processes; no job report then
 }
 
-# How many lines of the simulator's output match a pattern; whether at least that many do.
+# How many lines of the simulator's output (sim_log) match a pattern; whether at least that
+# many do.
+sim_log=
 log_lines() {
   local count
-  count=$(grep -c -- "$1" "$check_dir/sim.log" 2>/dev/null || true)
+  count=$(grep -c -- "$1" "$sim_log" 2>/dev/null || true)
   echo "${count:-0}"
 }
 has_log_lines() { [ "$(log_lines "$1")" -ge "$2" ]; }
 
 # Starts the simulator on a new pseudo-terminal and links it as COM3 (sets sim_pid and pty).
+# Its output goes to sim.log, or with arguments (the simulator's options) to the log file
+# named first.
 start_simulator() {
+  sim_log=$check_dir/sim.log
+  local options=(--log --speed 90 --idle-interval 200)
+  if [ $# -gt 0 ]; then
+    sim_log=$1
+    shift
+    options=("$@")
+  fi
   local lines=$(($(log_lines '^PTY ') + 1))
-  build/roteka-sim --log --speed 90 --idle-interval 200 >>"$check_dir/sim.log" &
+  build/roteka-sim "${options[@]}" >>"$sim_log" &
   sim_pid=$!
   pids+=("$sim_pid")
   wait_for 10 has_log_lines '^PTY ' "$lines" || fail_check "the simulator did not start"
-  pty=$(sed -n 's/^PTY //p' "$check_dir/sim.log" | tail -n1)
+  pty=$(sed -n 's/^PTY //p' "$sim_log" | tail -n1)
   ln -sfn "$pty" "$WINEPREFIX/dosdevices/com3"
+}
+
+# A TCP port on this machine that nothing listens on.
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("", 0)); print(s.getsockname()[1])'
+}
+
+# How far the azimuth the window shows lags behind the simulator's reports: roteka.exe serves
+# the rotctld protocol on a free local port, and scripts/azimuth-lag.py turns the antenna
+# through it and reads the azimuth back while the simulator logs each report it sends (the
+# time stamps of both are on the same clock). Arguments: the name of the run, the line's baud
+# rate, what the check prints of it, then the simulator's options.
+measure_lag() {
+  local name=$1 baud=$2 label=$3 port
+  shift 3
+  wineserver -k
+  sleep 1
+  start_simulator "$check_dir/lag-$name.log" --log-sent --speed 20 "$@"
+  printf '3,%s,N,8,1:0\r\n' "$baud" >"$check_dir/run/ROTEKA.DAT"
+  port=$(free_port)
+  start_roteka --listen "$port"
+  wait_for 90 has_main_window || fail_check "no main window appeared for the lag check"
+  python3 scripts/azimuth-lag.py "$check_dir/lag-$name.log" "$label" --port "$port" \
+    --seconds 8 --limit-ms 200 || fail_check "the azimuth lagged $label"
+  kill "$sim_pid"
 }
 
 run_check() {
@@ -489,6 +531,14 @@ run_check() {
   sleep 2
   import -window root "$check_dir/4-after-message.png"
   echo "ok: with COM3 missing, the start-up failure message appeared, then the main window"
+
+  # The azimuth follows the controller within 200 ms, also when it reports without a pause:
+  # every 10 ms, and back to back at 115200 baud (1440 reports a second).
+  measure_lag 10ms 9600 "at 10 ms reports" --moving-interval 10 --idle-interval 10
+  measure_lag back-to-back 115200 "with reports back to back at 115200 baud" \
+    --back-to-back --baud 115200
+  start_simulator
+  printf '3,9600,N,8,1:0\r\n' >"$check_dir/run/ROTEKA.DAT"
 
   # 5. The installer, silently: the files under Program Files, the Start-menu entry, the
   # launcher making the user's own folder and starting ROTEKA there (where ROTEKA writes its

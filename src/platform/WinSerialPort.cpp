@@ -15,11 +15,8 @@ namespace roteka {
 
 namespace {
 
+// The most one read takes from the driver's receive queue.
 constexpr DWORD ReadChunk = 4096;
-
-// An outstanding read waits for its first byte as long as it takes, then ends once the line
-// has been quiet this long (or its buffer is full): a reply arrives in one piece, and at once.
-constexpr DWORD ReadGapMs = 20;
 
 // A write may take this long plus the time its characters need on the line (at most 12 bits a
 // character) before it counts as failed.
@@ -181,9 +178,9 @@ void WinSerialPort::applyLineSettings() {
     if (!SetCommState(io_->port, &dcb))
         refuse(GetLastError());
 
-    // No total read time-out: a read ends only after bytes came, ReadGapMs after the last.
+    // No read time-outs: a read ends when it has the bytes it asked for, however the line is
+    // paced (startRead asks only for what has arrived, or for the next byte).
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = ReadGapMs;
     const DWORD baud = qMax<DWORD>(static_cast<DWORD>(settings.baudRate), 1);
     timeouts.WriteTotalTimeoutMultiplier = 12000 / baud + 1;
     timeouts.WriteTotalTimeoutConstant = WriteSlackMs;
@@ -191,10 +188,17 @@ void WinSerialPort::applyLineSettings() {
         refuse(GetLastError());
 }
 
+// Asks for the bytes the driver holds already, so the read completes at once, or for the next
+// byte when it holds none. When the driver cannot say, the read for one byte tells whether the
+// device is still there.
 bool WinSerialPort::startRead() {
+    COMSTAT status{};
+    DWORD errors = 0;
+    const DWORD queued = ClearCommError(io_->port, &errors, &status) ? status.cbInQue : 0;
     io_->readOverlapped = OVERLAPPED{};
     io_->readOverlapped.hEvent = io_->readEvent;
-    if (!ReadFile(io_->port, io_->readBuffer, ReadChunk, nullptr, &io_->readOverlapped) &&
+    if (!ReadFile(io_->port, io_->readBuffer, qBound<DWORD>(1, queued, ReadChunk), nullptr,
+                  &io_->readOverlapped) &&
         GetLastError() != ERROR_IO_PENDING)
         return false;
     io_->readPending = true;

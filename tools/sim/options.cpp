@@ -115,8 +115,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
              return {};
          }},
     };
-    const std::map<std::string_view, bool*> flags{
-        {"--garbage", &o.garbage}, {"--split", &o.split}, {"--log", &o.log}};
+    const std::map<std::string_view, bool*> flags{{"--garbage", &o.garbage},
+                                                  {"--split", &o.split},
+                                                  {"--log", &o.log},
+                                                  {"--log-sent", &o.logSent},
+                                                  {"--back-to-back", &o.backToBack}};
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
@@ -161,8 +164,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (o.alias && !o.device.empty())
         return {std::nullopt, "--alias binds the simulator's pseudo-terminal and cannot be used "
                               "with --device"};
-    if (baudGiven && o.device.empty())
-        return {std::nullopt, "--baud only applies together with --device"};
+    if (baudGiven && o.device.empty() && !o.backToBack)
+        return {std::nullopt, "--baud only applies together with --device or --back-to-back"};
     return {o, {}};
 }
 
@@ -190,17 +193,25 @@ Options:
   --moving-interval MS  report interval while turning (default 200, min 10)
   --idle-interval MS    report interval at rest (default 1000, min 10)
   --no-reports          send nothing at all (for tests that only read commands)
+  --back-to-back        report without any pause, each report as soon as the one
+                        before has taken its time on the line at --baud (10 bits
+                        a character; 9600 baud: 120 reports a second); replaces
+                        the report intervals
   --garbage             send noise between replies: stray bytes, lone 'A's,
                         broken and lower-case replies, never a valid report
   --split               write each reply in several pieces, 1-3 ms apart
   --seed N              seed for --garbage and --split (default: random)
   --log                 print each received line on stdout as "RX <text>"
+  --log-sent            print each piece written to the line on stdout as
+                        "TX <seconds> <text>", the time it went out on the
+                        system's monotonic clock (CLOCK_MONOTONIC)
   --alias N             bind the pseudo-terminal to port alias COM<N> (1-256):
                         a symlink COM<N> in the alias directory, removed on exit
   --alias-dir DIR       alias directory (default $XDG_CONFIG_HOME/roteka/ports,
                         or ~/.config/roteka/ports)
   --device PATH         use this serial device instead of a pseudo-terminal
-  --baud N              baud rate for --device (default 9600; always 8N1)
+  --baud N              baud rate for --device (default 9600; always 8N1), and
+                        the pace of --back-to-back
   -h, --help            show this help
 
 Standard output, one line each, flushed at once:
@@ -208,6 +219,7 @@ Standard output, one line each, flushed at once:
   ALIAS <symlink path>  second line, with --alias
   RX <text>             each received line, with --log; bytes outside
                         printable ASCII are shown as \xHH, a backslash as \\
+  TX <seconds> <text>   each piece written, with --log-sent, shown the same way
 
 Replies nobody reads are discarded once about 512 bytes are waiting, as on a
 serial line with nobody listening.

@@ -17,6 +17,8 @@ struct Options {
     bool split = false;
     bool reports = true;
     bool log = false;
+    bool logSent = false;
+    bool backToBack = false;
     bool help = false;
     std::optional<std::uint64_t> seed;
     std::optional<int> alias;

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <poll.h>
 #include <random>
+#include <time.h>
 #include <unistd.h>
 
 namespace roteka::sim {
@@ -30,11 +31,24 @@ using std::chrono::milliseconds;
 
 constexpr TimePoint never = TimePoint::max();
 constexpr milliseconds readRetryDelay{200};
+// Back to back, a report that falls further behind than this is not caught up with, so the
+// line never carries more than its rate allows over a longer time.
+constexpr milliseconds backToBackSlack{20};
 
 void printLine(const std::string& line) {
     const std::string text = line + "\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
+}
+
+// Seconds on CLOCK_MONOTONIC, to the microsecond.
+std::string monotonicSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%06ld", static_cast<long long>(now.tv_sec),
+                  now.tv_nsec / 1000);
+    return text;
 }
 
 void printError(const std::string& message) {
@@ -88,7 +102,8 @@ private:
 
 // Responsibilities: the event loop of one simulated controller. It reads commands from the
 // line and drives the rotator model, and it schedules and writes reports, noise and split
-// reply pieces at their due times, sleeping in poll() until the next thing is due.
+// reply pieces at their due times (logging each piece with --log-sent), sleeping in poll()
+// until the next thing is due.
 class Simulator {
 public:
     Simulator(const Options& options, Port& port, int signalFd)
@@ -114,10 +129,7 @@ private:
     void queue(std::string bytes, TimePoint due, unsigned message);
     void writeDuePieces(TimePoint now);
     int pollTimeout(TimePoint now) const;
-    milliseconds reportInterval() const {
-        return milliseconds(rotator_.moving() ? options_.movingIntervalMs
-                                              : options_.idleIntervalMs);
-    }
+    Clock::duration reportInterval() const;
     int randomBetween(int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(timing_);
     }
@@ -214,11 +226,22 @@ void Simulator::handleLine(const std::string& line, TimePoint now) {
         nextReport_ = std::min(nextReport_, now + milliseconds(options_.movingIntervalMs));
 }
 
+// Back to back, the time a report takes on the line (10 bits a character).
+Clock::duration Simulator::reportInterval() const {
+    if (options_.backToBack)
+        return std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(formatReport(0).size() * 10.0 / options_.baud));
+    return milliseconds(rotator_.moving() ? options_.movingIntervalMs : options_.idleIntervalMs);
+}
+
 void Simulator::runTimers(TimePoint now) {
     if (now >= nextReport_) {
         queueReply(now);
-        const milliseconds interval = reportInterval();
-        nextReport_ = now + interval;
+        const Clock::duration interval = reportInterval();
+        // Back to back, each report is due when the one before has left the line, however late
+        // the loop came round for it (within backToBackSlack).
+        nextReport_ = options_.backToBack ? std::max(nextReport_, now - backToBackSlack) + interval
+                                          : now + interval;
         nextNoise_ = never;
         if (options_.garbage && randomBetween(0, 9) < 6)
             nextNoise_ = now + interval * randomBetween(20, 90) / 100;
@@ -270,6 +293,9 @@ void Simulator::writeDuePieces(TimePoint now) {
         const ssize_t n = ::write(port_.fd(), piece.bytes.data(), piece.bytes.size());
         if (n > 0)
             noise_.observe(std::string_view(piece.bytes).substr(0, static_cast<std::size_t>(n)));
+        if (n > 0 && options_.logSent)
+            printLine("TX " + monotonicSeconds() + " " +
+                      escapeForLog(std::string_view(piece.bytes).substr(0, std::size_t(n))));
         if (n == static_cast<ssize_t>(piece.bytes.size())) {
             pending_.pop_front();
             continue;

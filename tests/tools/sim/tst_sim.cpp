@@ -233,6 +233,49 @@ private slots:
         QVERIFY(!fs::exists(fs::symlink_status(link)));
     }
 
+    // Back to back, a report follows the one before as soon as that has taken its time on the
+    // line, never sooner. The log of what went out lists, in order, every reply the line carried
+    // (the simulator drops what piles up unread, so the line may have lost some).
+    void backToBackAtTheLinePace_data() {
+        QTest::addColumn<int>("baud");
+        QTest::newRow("9600 baud, 120 reports a second") << 9600;
+        QTest::newRow("115200 baud, 1440 reports a second") << 115200;
+    }
+    void backToBackAtTheLinePace() {
+        QFETCH(int, baud);
+        Sim sim(QString("--back-to-back --log-sent --speed 100 --baud %1").arg(baud));
+        Line line{sim.openPty()};
+        QVERIFY(line.send("R\r"));
+        line.read("\a", 1, 500); // half a second of reports
+        sim.terminate();
+        QVERIFY(sim.waitForFinished());
+        QList<QByteArray> sent;
+        QList<double> stamps;
+        for (const QByteArray& tx : sim.readAllStandardOutput().split('\n')) {
+            if (QList<QByteArray> words = tx.split(' '); words.size() == 3 && words[0] == "TX") {
+                QVERIFY2(stamps.isEmpty() || words[1].toDouble() >= stamps.last(), tx.constData());
+                stamps.append(words[1].toDouble());
+                sent.append(words[2].replace("\\x0D\\x0A", ""));
+            }
+        }
+        QList<QByteArray> carried = QByteArray::fromStdString(escapeForLog(line.got.toStdString()))
+                                        .replace("\\x0D\\x0A", "\n")
+                                        .split('\n');
+        carried.removeLast(); // cut short, or empty
+        qsizetype next = 0;
+        for (const QByteArray& reply : carried) {
+            while (next < sent.size() && sent[next] != reply)
+                ++next;
+            QVERIFY2(next++ < sent.size(), reply.constData());
+        }
+        QVERIFY(carried.size() > 20 && carried.last() > carried.first()); // turning
+        const double reports = stamps.size() - 1, lineTime = 80.0 / baud,
+                     span = stamps.last() - stamps.first();
+        QVERIFY2(reports > 50 && span >= reports * lineTime - 0.05,
+                 qPrintable(QString::number(span)));
+        QVERIFY2(span <= 2 * reports * lineTime, qPrintable(QString::number(span))); // no pauses
+    }
+
     // What roteka-sim says on standard error, and its exit code.
     void rejectsBadInvocations_data() {
         QTest::addColumn<QString>("arguments");
@@ -245,7 +288,7 @@ private slots:
         QTest::newRow("start beyond 360") << "--start 361" << 2 << "--start 361 lies outside the range 0-360 (use --range 450 for more)";
         QTest::newRow("start beyond 450") << "--range 450 --start 451" << 2 << "invalid value '451' for --start (expected a whole number from 0 to 450)";
         QTest::newRow("range neither 360 nor 450") << "--range 400" << 2 << "invalid value '400' for --range (expected 360 or 450)";
-        QTest::newRow("baud without device") << "--baud 9600" << 2 << "--baud only applies together with --device";
+        QTest::newRow("baud without device") << "--baud 9600" << 2 << "--baud only applies together with --device or --back-to-back";
         QTest::newRow("alias is a file") << "--alias 5 --alias-dir " + temp_.path() << 2 << file + " exists and is not a symlink; not replacing it";
         QTest::newRow("device is no tty") << "--device /dev/null" << 1 << "/dev/null is not a serial device";
         // clang-format on

@@ -418,6 +418,53 @@ measure_lag() {
   kill "$sim_pid"
 }
 
+# A logger's PstRotator turn reaches the controller: roteka.exe, started without options, takes
+# --pst from its configuration file in %APPDATA%\roteka; a datagram asks for 123 degrees, and the
+# simulator receives the go-to; the question AZ? is answered at the port + 1.
+check_pst() {
+  local port roaming answer
+  wineserver -k
+  sleep 1
+  start_simulator "$check_dir/pst.log" --log --speed 90 --start 100
+  printf '3,9600,N,8,1:0\r\n' >"$check_dir/run/ROTEKA.DAT"
+  port=$(python3 -c 'import socket
+for _ in range(50):
+    a = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); a.bind(("127.0.0.1", 0))
+    b = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        b.bind(("127.0.0.1", a.getsockname()[1] + 1)); print(a.getsockname()[1]); break
+    except OSError:
+        pass')
+  roaming="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/roteka"
+  mkdir -p "$roaming"
+  printf 'pst=%s\n' "$port" >"$roaming/roteka.conf"
+  start_roteka
+  wait_for 90 has_main_window || fail_check "no main window appeared for the PstRotator check"
+  answer=$(python3 - "$port" <<'PY'
+import socket, sys, time
+port = int(sys.argv[1])
+answers = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+answers.bind(("127.0.0.1", port + 1))
+answers.settimeout(1)
+sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+for _ in range(30):
+    sender.sendto(b"<PST><AZIMUTH>123</AZIMUTH></PST>", ("127.0.0.1", port))
+    sender.sendto(b"<PST>AZ?</PST>", ("127.0.0.1", port))
+    try:
+        print(answers.recv(64).decode("ascii", "replace").strip())
+        break
+    except socket.timeout:
+        pass
+PY
+)
+  [[ "$answer" =~ ^AZ:[0-9]{3}$ ]] || fail_check "no answer to AZ? at port $((port + 1))"
+  wait_for 10 has_log_lines '^RX M123' 1 || fail_check "the PstRotator turn sent no M123"
+  echo "ok: a PstRotator datagram on port $port (set in %APPDATA%\\roteka\\roteka.conf) reached COM3" \
+    "as M123, and AZ? was answered $answer"
+  rm "$roaming/roteka.conf"
+  kill "$sim_pid"
+}
+
 run_check() {
   log "Checking the Windows build under Wine"
   local zip=$out/$zip_name.zip
@@ -537,6 +584,7 @@ run_check() {
   measure_lag 10ms 9600 "at 10 ms reports" --moving-interval 10 --idle-interval 10
   measure_lag back-to-back 115200 "with reports back to back at 115200 baud" \
     --back-to-back --baud 115200
+  check_pst
   start_simulator
   printf '3,9600,N,8,1:0\r\n' >"$check_dir/run/ROTEKA.DAT"
 

@@ -134,24 +134,19 @@ private slots:
         QCOMPARE(part<QLabel>(link.window, "azimuthLabel")->text(), "284");
     }
 
-    // --help, --version; a bad command line exits with 2 and a message, before any window.
+    // --help (with the configuration file's example), --version; a bad command line exits with 2
+    // and a message, before any window.
     void commandLine_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("printed");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--listen <[HOST:]PORT>"_ba;
-        QTest::newRow("help: trace") << QStringList{"--help"} << 0 << "--trace <FILE>"_ba;
-        QTest::newRow("version") << QStringList{"--version"} << 0
-                                 << "roteka " ROTEKA_VERSION "\n"_ba;
-        QTest::newRow("unknown") << QStringList{"--bogus"} << 2
-                                 << "roteka: Unknown option 'bogus'."_ba;
-        QTest::newRow("port 0")
-            << QStringList{"--listen", "0"} << 2
-            << "--listen needs [HOST:]PORT with a port from 1 to 65535, not '0'"_ba;
-        QTest::newRow("argument") << QStringList{"map.png"} << 2
-                                  << "unexpected argument 'map.png'"_ba;
-        QTest::newRow("empty trace")
-            << QStringList{"--trace", ""} << 2 << "--trace needs a file name"_ba;
+        // clang-format off
+        table<QStringList, int, QByteArray>({"arguments", "status", "printed"}, {
+            {"help", {"--help"}, 0, "--pst <[HOST:]PORT>"},
+            {"help: the file", {"--help"}, 0, "/roteka/roteka.conf\nThe options that change"},
+            {"version", {"--version"}, 0, "roteka " ROTEKA_VERSION "\n"},
+            {"unknown", {"--bogus"}, 2, "roteka: Unknown option 'bogus'."},
+            {"port 0", {"--listen", "0"}, 2, "--listen needs [HOST:]PORT with a port from 1 to 65535, not '0'"},
+            {"argument", {"map.png"}, 2, "unexpected argument 'map.png'"},
+        });
+        // clang-format on
     }
     void commandLine() {
         QFETCH(int, status);
@@ -162,40 +157,6 @@ private slots:
         const QByteArray printed =
             status ? roteka.readAllStandardError() : roteka.readAllStandardOutput();
         QVERIFY2(printed.contains(FETCHED(QByteArray, printed)), printed);
-    }
-
-    // "[HOST:]PORT" (empty: refused).
-    void listenAddresses_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("address");
-        QTest::newRow("port alone") << "4533"
-                                    << "127.0.0.1 4533";
-        QTest::newRow("any address, lowest port") << "0.0.0.0:1"
-                                                  << "0.0.0.0 1";
-        QTest::newRow("IPv6, highest port") << "[::1]:65535"
-                                            << "::1 65535";
-        QTest::newRow("name") << "localhost:80"
-                              << "localhost 80";
-        QTest::newRow("past highest") << "65536"
-                                      << "";
-        QTest::newRow("sign") << "+1"
-                              << "";
-        QTest::newRow("empty brackets") << "[]:1"
-                                        << "";
-        QTest::newRow("unclosed bracket") << "[::1:4533"
-                                          << "";
-        QTest::newRow("IPv6 bare") << "::1:4533"
-                                   << "";
-        QTest::newRow("no port") << "host:"
-                                 << "";
-        QTest::newRow("no host") << ":4533"
-                                 << "";
-        QTest::newRow("letters after") << "4533x"
-                                       << "";
-    }
-    void listenAddresses() {
-        const auto a = parseListenAddress(FETCHED(QString, text));
-        QCOMPARE(a ? a->host + ' ' + QString::number(a->port) : "", FETCHED(QString, address));
     }
 
     // With --trace, every byte to and from the controller is appended to the file, a line a write

@@ -5,6 +5,7 @@
 #include "app/Options.h"
 
 using namespace roteka;
+using namespace roteka::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -32,19 +33,27 @@ class OptionsTest : public QObject {
 private slots:
     // The command line's options; a bad one exits with 2 (the message is the app test's).
     void commandLine_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("options");
-        QTest::newRow("none") << QStringList() << "";
-        QTest::newRow("all") << QStringList{"--listen", "4533",  "--n1mm",       "0.0.0.0:12040",
-                                            "--pst",    "12000", "--rotor-name", "Rotor 1",
-                                            "--trace",  "t.txt"}
-                             << "listen=127.0.0.1:4533 n1mm=0.0.0.0:12040 pst=127.0.0.1:12000 "
-                                "rotor-name=Rotor 1 trace=t.txt";
-        QTest::newRow("IPv6 for N1MM") << QStringList{"--n1mm", "[::1]:12040"} << "n1mm=::1:12040";
-        QTest::newRow("N1MM port 0") << QStringList{"--n1mm", "0"} << "exit 2";
-        QTest::newRow("PST port past 65535") << QStringList{"--pst", "65536"} << "exit 2";
-        QTest::newRow("empty rotor name") << QStringList{"--rotor-name", ""} << "exit 2";
-        QTest::newRow("empty trace") << QStringList{"--trace", ""} << "exit 2";
+        const QString all =
+            "listen=127.0.0.1:4533 n1mm=0.0.0.0:12040 pst=127.0.0.1:12000 rotor-name=R 1 trace=t";
+        // clang-format off
+        table<QStringList, QString>({"arguments", "options"}, {
+            {"none", {}, ""},
+            {"all", {"--listen", "4533", "--n1mm", "0.0.0.0:12040", "--pst", "12000", "--rotor-name", "R 1", "--trace", "t"}, all},
+            {"IPv6, highest port", {"--n1mm", "[::1]:65535"}, "n1mm=::1:65535"},
+            {"name, lowest port", {"--pst", "localhost:1"}, "pst=localhost:1"},
+            {"port 0", {"--n1mm", "0"}, "exit 2"},
+            {"past highest", {"--pst", "65536"}, "exit 2"},
+            {"sign", {"--listen", "+1"}, "exit 2"},
+            {"empty brackets", {"--listen", "[]:1"}, "exit 2"},
+            {"unclosed bracket", {"--listen", "[::1:4533"}, "exit 2"},
+            {"IPv6 bare", {"--listen", "::1:4533"}, "exit 2"},
+            {"no port", {"--listen", "host:"}, "exit 2"},
+            {"no host", {"--listen", ":4533"}, "exit 2"},
+            {"letters after", {"--listen", "4533x"}, "exit 2"},
+            {"empty rotor name", {"--rotor-name", ""}, "exit 2"},
+            {"empty trace", {"--trace", ""}, "exit 2"},
+        });
+        // clang-format on
     }
     void commandLine() {
         const auto parsed =
@@ -59,25 +68,26 @@ private slots:
     // problem naming the file and the key, and that service is not started; other groups (the
     // presets) are no keys of the options.
     void configFile_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QStringList>("problems");
         const QStringList none, cli{"--n1mm", "5"};
         const QString form = "needs [HOST:]PORT with a port from 1 to 65535, not ";
-        const QByteArray all = "listen=4533\nn1mm=12040\npst=0.0.0.0:12000\nrotor-name=R\ntrace=/tmp/t\n";
+        const QByteArray all =
+            "listen=4533\nn1mm=12040\npst=0.0.0.0:12000\nrotor-name=R\ntrace=/tmp/t\n";
+        const QString read = "listen=127.0.0.1:4533 n1mm=127.0.0.1:12040 pst=0.0.0.0:12000 "
+                             "rotor-name=R trace=/tmp/t";
         // clang-format off
-        QTest::newRow("no file") << "<none>"_ba << none << "" << none;
-        QTest::newRow("empty") << ""_ba << none << "" << none;
-        QTest::newRow("every key") << all << none << "listen=127.0.0.1:4533 n1mm=127.0.0.1:12040 pst=0.0.0.0:12000 rotor-name=R trace=/tmp/t" << none;
-        QTest::newRow("command line wins") << "n1mm=12040\npst=12000\n"_ba << cli << "n1mm=127.0.0.1:5 pst=127.0.0.1:12000" << none;
-        QTest::newRow("bad value overridden") << "n1mm=abc\n"_ba << cli << "n1mm=127.0.0.1:5" << none;
-        QTest::newRow("bad port") << "n1mm=abc\npst=12000\n"_ba << none << "pst=127.0.0.1:12000" << QStringList{"n1mm: " + form + "'abc'"};
-        QTest::newRow("port 65536") << "listen=65536\n"_ba << none << "" << QStringList{"listen: " + form + "'65536'"};
-        QTest::newRow("empty name") << "rotor-name=\n"_ba << none << "" << QStringList{"rotor-name: needs a name"};
-        QTest::newRow("unknown key") << "lisen=4533\n"_ba << none << "" << QStringList{"lisen: no such key"};
-        QTest::newRow("quoted, with comma") << "rotor-name=\"A,B\"\n"_ba << none << "rotor-name=A,B" << none;
-        QTest::newRow("presets group") << "pst=1\n[presets]\n1\\name=EU\n1\\bearing=315\nsize=1\n"_ba << none << "pst=127.0.0.1:1" << none;
+        table<QByteArray, QStringList, QString, QStringList>({"file", "arguments", "options", "problems"}, {
+            {"no file", "<none>", none, "", none},
+            {"every key", all, none, read, none},
+            {"empty", "", none, "", none},
+            {"command line wins", "n1mm=12040\npst=12000\n", cli, "n1mm=127.0.0.1:5 pst=127.0.0.1:12000", none},
+            {"bad value overridden", "n1mm=abc\n", cli, "n1mm=127.0.0.1:5", none},
+            {"bad port", "n1mm=abc\npst=12000\n", none, "pst=127.0.0.1:12000", {"n1mm: " + form + "'abc'"}},
+            {"port 65536", "listen=65536\n", none, "", {"listen: " + form + "'65536'"}},
+            {"empty name", "rotor-name=\n", none, "", {"rotor-name: needs a name"}},
+            {"unknown key", "lisen=4533\n", none, "", {"lisen: no such key"}},
+            {"quoted, with comma", "rotor-name=\"A,B\"\n", none, "rotor-name=A,B", none},
+            {"presets group", "pst=1\n[presets]\n1\\name=EU\n1\\bearing=315\nsize=1\n", none, "pst=127.0.0.1:1", none},
+        });
         // clang-format on
     }
     void configFile() {

@@ -71,14 +71,15 @@ private slots:
 
     // Esc does what the stop button does, whatever has the focus, on both pages.
     void escapeStops_data() {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<QString>("focus");
-        QTest::newRow("map") << 0 << "mapBox";
-        QTest::newRow("turn left button") << 0 << "turnLeftButton";
-        QTest::newRow("command field") << 1 << "commandEdit";
-        QTest::newRow("offset field") << 1 << "offsetEdit";
-        QTest::newRow("port number field") << 1 << "portNumberEdit";
-        QTest::newRow("port list") << 1 << "portCombo";
+        // clang-format off
+        table<int, QString>({"page", "focus"}, {
+            {"map", 0, "mapBox"},
+            {"turn left button", 0, "turnLeftButton"},
+            {"command field", 1, "commandEdit"},
+            {"offset field", 1, "offsetEdit"},
+            {"port list", 1, "portCombo"},
+        });
+        // clang-format on
     }
     void escapeStops() {
         Shown byButton, byKey;
@@ -127,21 +128,17 @@ private slots:
     // Each entry turns as a click on the map at its bearing would: the bearing itself, its long
     // path, a preset's; on a closed port the same as a click there.
     void turns_data() {
-        QTest::addColumn<double>("bearing");
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("offset");
-        QTest::addColumn<bool>("closed");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<QString>("angle");
+        const QString here = "この方向へ回転", away = "ロングパス（反対方向）へ回転";
         // clang-format off
-        QTest::newRow("this direction") << 45.0 << "この方向へ回転" << "0" << false << "M045\r\n"_ba << "45";
-        QTest::newRow("this direction, offset") << 45.0 << "この方向へ回転" << "10" << false << "M055\r\n"_ba << "55";
-        QTest::newRow("long path") << 45.0 << "ロングパス（反対方向）へ回転" << "0" << false << "M225\r\n"_ba << "225";
-        QTest::newRow("long path past north") << 300.4 << "ロングパス（反対方向）へ回転" << "0" << false << "M120\r\n"_ba << "120";
-        QTest::newRow("long path of north-west") << -44.98 << "ロングパス（反対方向）へ回転" << "5" << false << "M140\r\n"_ba << "140";
-        QTest::newRow("preset") << 45.0 << "EU (315°)" << "10" << false << "M325\r\n"_ba << "325";
-        QTest::newRow("closed port") << 45.0 << "ロングパス（反対方向）へ回転" << "0" << true << ""_ba << "225";
-        QTest::newRow("preset, closed port") << 45.0 << "EU (315°)" << "0" << true << ""_ba << "315";
+        table<double, QString, QString, bool, QByteArray, QString>({"bearing", "entry", "offset", "closed", "sent", "angle"}, {
+            {"this direction", 45, here, "10", false, "M055\r\n", "55"},
+            {"long path", 45, away, "0", false, "M225\r\n", "225"},
+            {"long path past north", 300.4, away, "0", false, "M120\r\n", "120"},
+            {"long path of north-west", -44.98, away, "5", false, "M140\r\n", "140"},
+            {"preset", 45, "EU (315°)", "10", false, "M325\r\n", "325"},
+            {"closed port", 45, away, "0", true, "", "225"},
+            {"preset, closed port", 45, "EU (315°)", "0", true, "", "315"},
+        });
         // clang-format on
     }
     void turns() {
@@ -161,19 +158,18 @@ private slots:
     // The locator dialog shows the paths as a locator is typed, or why the text is none (the turn
     // buttons off then); its buttons turn along the path chosen, or not at all.
     void locatorDialog_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("sent");
+        const QString london = "ショートパス 336°　9,561 km\nロングパス 156°";
         // clang-format off
-        QTest::newRow("London, short") << "IO91wm" << "ショートパス 336°　9,561 km\nロングパス 156°" << "ショートパス" << "M336\r\n"_ba;
-        QTest::newRow("London, long") << "io91WM" << "ショートパス 336°　9,561 km\nロングパス 156°" << "ロングパス" << "M156\r\n"_ba;
-        QTest::newRow("cancelled") << "JO01" << "ショートパス 336°　9,522 km\nロングパス 156°" << "キャンセル" << ""_ba;
-        QTest::newRow("too short") << "IO9" << "ロケーターは4・6・8文字です。" << "" << ""_ba;
-        QTest::newRow("bad field") << "SS00" << "1・2文字目はA～Rの英字です。" << "" << ""_ba;
-        QTest::newRow("bad square") << "IOA1" << "3・4文字目は数字です。" << "" << ""_ba;
-        QTest::newRow("bad subsquare") << "IO91zz" << "5・6文字目はA～Xの英字です。" << "" << ""_ba;
-        QTest::newRow("bad extended") << "IO91wmab" << "7・8文字目は数字です。" << "" << ""_ba;
+        table<QString, QString, QString, QByteArray>({"typed", "shown", "button", "sent"}, {
+            {"London, short", "IO91wm", london, "ショートパス", "M336\r\n"},
+            {"London, long", "io91WM", london, "ロングパス", "M156\r\n"},
+            {"cancelled", "JO01", "ショートパス 336°　9,522 km\nロングパス 156°", "キャンセル", ""},
+            {"too short", "IO9", "ロケーターは4・6・8文字です。", "", ""},
+            {"bad field", "SS00", "1・2文字目はA～Rの英字です。", "", ""},
+            {"bad square", "IOA1", "3・4文字目は数字です。", "", ""},
+            {"bad subsquare", "IO91zz", "5・6文字目はA～Xの英字です。", "", ""},
+            {"bad extended", "IO91wmab", "7・8文字目は数字です。", "", ""},
+        });
         // clang-format on
     }
     void locatorDialog() {

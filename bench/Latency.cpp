@@ -113,6 +113,17 @@ bool spinUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
+namespace {
+
+// Whether a go-to command ("M", three characters, CR LF) reaches the controller within 2 s.
+bool goToArrives(RawPty& controller) {
+    char command[6];
+    return spinUntil([&] { return readable(controller.master()); }, 2000) &&
+           readExactly(controller.master(), command, 6, 1000) && command[0] == 'M';
+}
+
+} // namespace
+
 bool runLatency(const Options& options) {
     test::BoundController station(21);
     station.writeSettings(QStringLiteral("115200,N,8,1"));
@@ -170,15 +181,12 @@ bool runLatency(const Options& options) {
         listenFor(program.program->requests, QStringLiteral("127.0.0.1"), 0, program.messages);
     const int client = server ? connectedClient(server->port()) : -1;
     std::vector<double> networkLatency;
-    char command[6];
     for (int i = 0; client >= 0 && i < options.latencySamples; ++i) {
         const QByteArray line = "P " + QByteArray::number(10 + i % 340) + " 0\n";
         QCoreApplication::processEvents();
         const std::int64_t start = nowNs();
         RawPty::writeAll(client, line);
-        if (!spinUntil([&] { return readable(controller.master()); }, 2000) ||
-            !readExactly(controller.master(), command, 6, 1000) ||
-            std::memcmp(command, "M", 1) != 0) {
+        if (!goToArrives(controller)) {
             std::printf("latency: the go-to command of set_pos %d did not arrive\n", i);
             return false;
         }
@@ -209,9 +217,7 @@ bool runLatency(const Options& options) {
         spinUntil([&] { return nowNs() >= due; }, RemoteRequests::MinTurnIntervalMs + 100);
         const std::int64_t start = nowNs();
         sendDatagram(datagrams, listener.port(), datagram);
-        if (!spinUntil([&] { return readable(controller.master()); }, 2000) ||
-            !readExactly(controller.master(), command, 6, 1000) ||
-            std::memcmp(command, "M", 1) != 0) {
+        if (!goToArrives(controller)) {
             std::printf("latency: the go-to command of datagram %d did not arrive\n", i);
             return false;
         }

@@ -252,6 +252,27 @@ bool serveAndMeasure(RawPty& pty, const QString& program, const QStringList& arg
     return true;
 }
 
+// The window's CPU at line rate while it answered the questions timed (in milliseconds), beside
+// the window's without them; every question is to be answered within 5 ms, and enough of them.
+void printPolled(const char* title, const LineRateResult& asked, const LineRateResult& window,
+                 const std::vector<double>& ms, const char* what, double enough) {
+    const double slowest = ms.empty() ? 1e9 : percentile(ms, 100);
+    printResult(title,
+                QStringLiteral("window %1 % of one core; %2 %3, answered in p50 %4 ms, p99 %5 ms, "
+                               "max %6 ms")
+                    .arg(asked.cpuShare * 100, 0, 'f', 2)
+                    .arg(ms.size())
+                    .arg(QLatin1String(what))
+                    .arg(ms.empty() ? 0 : percentile(ms, 50), 0, 'f', 2)
+                    .arg(ms.empty() ? 0 : percentile(ms, 99), 0, 'f', 2)
+                    .arg(slowest, 0, 'f', 2),
+                QStringLiteral("window without them %1 % of one core")
+                    .arg(window.cpuShare * 100, 0, 'f', 2),
+                window.cpuShare > 0 ? asked.cpuShare / window.cpuShare : 0,
+                QStringLiteral("< 10 % of one core, every one answered within 5 ms"),
+                asked.cpuShare < 0.10 && slowest < 5 && double(ms.size()) > enough);
+}
+
 } // namespace
 
 bool runLineRate(const Options& options) {
@@ -325,37 +346,10 @@ bool runLineRate(const Options& options) {
         QStringLiteral("window without it %1 % of one core").arg(window.cpuShare * 100, 0, 'f', 2),
         window.cpuShare > 0 ? traced.cpuShare / window.cpuShare : 0,
         QStringLiteral("< 10 % of one core"), traced.cpuShare < 0.10);
-    const double slowest = polls.empty() ? 1e9 : percentile(polls, 100);
-    printResult(
-        "CPU at line rate, 8 clients polling",
-        QStringLiteral(
-            "window %1 % of one core; %2 polls, answered in p50 %3 ms, p99 %4 ms, max %5 ms")
-            .arg(polled.cpuShare * 100, 0, 'f', 2)
-            .arg(polls.size())
-            .arg(polls.empty() ? 0 : percentile(polls, 50), 0, 'f', 2)
-            .arg(polls.empty() ? 0 : percentile(polls, 99), 0, 'f', 2)
-            .arg(slowest, 0, 'f', 2),
-        QStringLiteral("window without clients %1 % of one core")
-            .arg(window.cpuShare * 100, 0, 'f', 2),
-        window.cpuShare > 0 ? polled.cpuShare / window.cpuShare : 0,
-        QStringLiteral("< 10 % of one core, every poll within 5 ms"),
-        polled.cpuShare < 0.10 && slowest < 5 &&
-            double(polls.size()) > options.lineRateSeconds * 8 * Pollers::Clients);
-    const double slowestAnswer = questions.empty() ? 1e9 : percentile(questions, 100);
-    printResult(
-        "CPU at line rate, a logger asking AZ? 10/s",
-        QStringLiteral(
-            "window %1 % of one core; %2 questions, answered in p50 %3 ms, p99 %4 ms, max %5 ms")
-            .arg(logged.cpuShare * 100, 0, 'f', 2)
-            .arg(questions.size())
-            .arg(questions.empty() ? 0 : percentile(questions, 50), 0, 'f', 2)
-            .arg(questions.empty() ? 0 : percentile(questions, 99), 0, 'f', 2)
-            .arg(slowestAnswer, 0, 'f', 2),
-        QStringLiteral("window without it %1 % of one core").arg(window.cpuShare * 100, 0, 'f', 2),
-        window.cpuShare > 0 ? logged.cpuShare / window.cpuShare : 0,
-        QStringLiteral("< 10 % of one core, every question answered within 5 ms"),
-        logged.cpuShare < 0.10 && slowestAnswer < 5 &&
-            double(questions.size()) > options.lineRateSeconds * 8);
+    printPolled("CPU at line rate, 8 clients polling", polled, window, polls, "polls",
+                options.lineRateSeconds * 8 * Pollers::Clients);
+    printPolled("CPU at line rate, a logger asking AZ? 10/s", logged, window, questions,
+                "questions", options.lineRateSeconds * 8);
     const bool allShown = changes >= window.replies - 2 && changes <= window.replies + 2;
     if (!allShown || port != 1)
         std::printf("line rate: REPLIES LOST or port closed\n");

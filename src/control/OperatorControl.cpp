@@ -256,8 +256,7 @@ void OperatorControl::turnRight() {
 void OperatorControl::stepRight() {
     if (!link_.isOpen())
         return reportPortClosed(false);
-    const int angle = roteka::stepRight(
-        commandedAngle_ ? std::optional<int>(commandedAngle_->degrees) : std::nullopt);
+    const int angle = roteka::stepRight(commandedDegrees());
     setCommandedAngle(CommandedAngle{angle});
     carryOn(lcSerial, "stepping right", [&] { link_.goTo(angle); });
 }
@@ -265,10 +264,13 @@ void OperatorControl::stepRight() {
 void OperatorControl::stepLeft() {
     if (!link_.isOpen())
         return reportPortClosed(true);
-    const int angle = roteka::stepLeft(
-        commandedAngle_ ? std::optional<int>(commandedAngle_->degrees) : std::nullopt);
+    const int angle = roteka::stepLeft(commandedDegrees());
     setCommandedAngle(CommandedAngle{angle});
     carryOn(lcSerial, "stepping left", [&] { link_.goTo(angle); });
+}
+
+std::optional<int> OperatorControl::commandedDegrees() const {
+    return commandedAngle_ ? std::optional(commandedAngle_->degrees) : std::nullopt;
 }
 
 // A target beyond 16 bits (an absurd offset) is ignored: sending the previous one would be wrong.

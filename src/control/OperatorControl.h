@@ -103,6 +103,8 @@ signals:
     void pageChosen(OperatorControl::Page page);
 
 private:
+    // The commanded angle's degrees, none when nothing was commanded.
+    std::optional<int> commandedDegrees() const;
     void takeReport(int degrees);
     void takeFirstValue();
     void reportStartupFailure();

@@ -168,10 +168,7 @@ private slots:
         QVERIFY(sim.bound);
         dir.writeFile("ROTEKA.DAT", "5,9600,N,8,1:0\r\n");
         dir.writeFile("trace.txt", "before\n");
-        QTcpServer free;
-        QVERIFY(free.listen(QHostAddress::LocalHost));
-        const quint16 port = free.serverPort();
-        free.close();
+        const quint16 port = freeTcpPort();
         QProcess roteka;
         roteka.start(ROTEKA_PATH, {"--trace", "trace.txt", "--listen", QString::number(port)});
         QTcpSocket client;

@@ -108,10 +108,7 @@ private slots:
                       {"--speed", "150", "--moving-interval", "20", "--idle-interval", "50"});
         QVERIFY(sim.bound);
         dir.writeFile("ROTEKA.DAT", "8,9600,N,8,1:10\r\n");
-        QTcpServer free;
-        QVERIFY(free.listen(QHostAddress::LocalHost));
-        const quint16 port = free.serverPort();
-        free.close();
+        const quint16 port = freeTcpPort();
         QProcess roteka;
         roteka.start(ROTEKA_PATH, {"--listen", QString::number(port)});
         Client a(port), b(port);

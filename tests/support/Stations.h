@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTimer>
 #include <QtTest>
 
@@ -124,6 +125,13 @@ struct Simulator {
     QByteArray printed;
     bool bound = false;
 };
+
+// A loopback TCP port nothing listens on now.
+inline quint16 freeTcpPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
 
 // A control of the window, found by its object name.
 template <class Control> Control* part(const QWidget& window, const QString& name) {

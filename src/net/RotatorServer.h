@@ -32,10 +32,10 @@ public:
     QString errorString() const { return server_.errorString(); }
     QAbstractSocket::SocketError serverError() const { return server_.serverError(); }
     quint16 port() const { return server_.serverPort(); }
+    qsizetype connectedClients() const;
 
 private:
     void accept();
-    qsizetype connectedClients() const;
     void read(QTcpSocket* client);
     QByteArray answer(const NetCommand& command);
 

@@ -174,6 +174,7 @@ private slots:
         }
         QVERIFY(waitFor([&] { return gone(deaf.socket); }));
         for (int round = 0; round < 2; ++round) {
+            QVERIFY(waitFor([&] { return w.server->connectedClients() == 1; }));
             std::vector<std::unique_ptr<Client>> crowd;
             for (int i = 1; i < RotatorServer::MaxClients; ++i)
                 crowd.push_back(std::make_unique<Client>(port));

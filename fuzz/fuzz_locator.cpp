@@ -1,21 +1,14 @@
 // Any input read as a locator and as a station text, and its first 32 bytes as two places.
+#include "Check.h"
 #include "rules/Locator.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 using namespace roteka;
 
 namespace {
-
-[[noreturn]] void fail(const char* property) {
-    std::fprintf(stderr, "broken: %s\n", property);
-    std::abort();
-}
-#define CHECK(property) ((property) ? void() : fail(#property))
 
 bool onEarth(GeoPoint p) {
     return std::fabs(p.lat) <= 90 && std::fabs(p.lon) <= 180;

@@ -1,21 +1,14 @@
 // Both UDP rotor packet readers on any bytes, and both answers on any bearing.
+#include "Check.h"
 #include "rules/RotorPackets.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 using namespace roteka;
 
 namespace {
-
-[[noreturn]] void fail(const char* property) {
-    std::fprintf(stderr, "broken: %s\n", property);
-    std::abort();
-}
-#define CHECK(property) ((property) ? void() : fail(#property))
 
 bool inCircle(double bearing) {
     return bearing >= 0 && bearing < 360;

@@ -59,7 +59,7 @@ def main():
                 out.write(original.replace(old, new))
             if not run(make):
                 verdict, stale = "NOBUILD", stale + 1
-            elif run(test):
+            elif run(test + ["--stop-on-failure"]):  # the first failing test settles it
                 verdict, missed = "MISSED", missed + 1
             else:
                 verdict = "caught"

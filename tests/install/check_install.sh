@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Installs a build into a staging prefix and checks it: exactly the expected files, the
-# programs executable, icons of the size their directory names, the desktop entry and the
-# AppStream metainfo valid and pointing at each other, and the launcher starting the program in
-# the per-user data directory (with stand-ins that report where they ran and their arguments),
-# and the manual pages formatting without a warning and naming every option --help lists.
+# Installs a build into a staging prefix and checks what a package would hold: the files, icons,
+# desktop entry and metainfo, manual pages, and where the launcher starts the program.
 # Usage: check_install.sh <build-dir>
 set -uo pipefail
 build=${1:?usage: check_install.sh <build-dir>}
@@ -30,10 +27,12 @@ for size in 16 22 24 32 48 64 128 256; do
   icon=share/icons/hicolor/${size}x${size}/apps/$id.png
   expected+=("$icon")
   # A PNG's signature, then its width and height as big-endian words at bytes 16 and 20.
-  check "the ${size}px icon is a ${size}x${size} PNG" [ "$(od -An -tx1 -N24 "$prefix/$icon" 2>/dev/null | tr -d ' \n')" = \
-    "89504e470d0a1a0a0000000d49484452$(printf '%08x%08x' "$size" "$size")" ]
+  png=$(od -An -tx1 -N24 "$prefix/$icon" 2>/dev/null | tr -d ' \n')
+  check "the ${size}px icon is a ${size}x${size} PNG" \
+    [ "$png" = "89504e470d0a1a0a0000000d49484452$(printf '%08x%08x' "$size" "$size")" ]
 done
-check "exactly the expected files are installed" diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
+check "exactly the expected files are installed" \
+  diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
   <(cd "$prefix" && find . \( -type f -o -type l \) | sed 's#^\./##' | LC_ALL=C sort)
 check "the programs are executable" [ -z "$(find "$prefix/bin" -type f ! -perm -u=x)" ]
 quiet() { "$@" >/dev/null 2>&1; }
@@ -56,7 +55,8 @@ documented() {
 for program in "${programs[@]}"; do
   page=$prefix/share/man/man1/$program.1
   check "the manual page of $program formats without a warning" formats "$program" "$page"
-  [ "$program" = roteka-launcher ] || check "the manual page of $program names each option of --help" documented "$program" "$page"
+  [ "$program" = roteka-launcher ] ||
+    check "the manual page of $program names each option of --help" documented "$program" "$page"
 done
 
 desktop=$prefix/share/applications/$id.desktop
@@ -64,9 +64,11 @@ metainfo=$prefix/share/metainfo/$id.metainfo.xml
 entry() { sed -n "s/^$1=//p" "$desktop"; }
 check "desktop-file-validate accepts the desktop entry" quiet desktop-file-validate "$desktop"
 check "appstreamcli accepts the metainfo" quiet appstreamcli validate --no-net "$metainfo"
-check "the entry starts the installed launcher, not in a terminal" [ "$(entry Exec)|$(entry Terminal)" = "roteka-launcher|false" -a -x "$prefix/bin/$(entry TryExec)" ]
+check "the entry starts the installed launcher, not in a terminal" \
+  [ "$(entry Exec)|$(entry Terminal)" = "roteka-launcher|false" -a -x "$prefix/bin/$(entry TryExec)" ]
 check "the entry's icon is the installed icon" [ "$(entry Icon)" = "$id" ]
-check "the metainfo names its id and launches the entry" grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"
+check "the metainfo names its id and launches the entry" \
+  grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"
 
 # Stand-ins for roteka beside a copy of the launcher (bin) and on PATH (path) print their
 # working directory, which of the two they are, then each argument between < and >.
@@ -74,7 +76,8 @@ mkdir -p "$work/bin" "$work/path" "$work/home" "$work/cwd" "$work/lonely"
 cp "$prefix/bin/roteka-launcher" "$work/bin/"
 cp "$prefix/bin/roteka-launcher" "$work/lonely/"
 for where in bin path; do
-  printf '#!/bin/sh\npwd -P\necho %s\nfor a in "$@"; do printf "<%%s>\\n" "$a"; done\n' "$where" >"$work/$where/roteka"
+  printf '#!/bin/sh\npwd -P\necho %s\nfor a in "$@"; do printf "<%%s>\\n" "$a"; done\n' "$where" \
+    >"$work/$where/roteka"
   chmod +x "$work/$where/roteka"
 done
 home=$work/home
@@ -101,15 +104,18 @@ check "a relative XDG_DATA_HOME is ignored" eval 'started "$data" bin && [ ! -e 
 printf '5,4800,N,8,1:10\r\n' >"$data/ROTEKA.DAT"
 launch "$work/bin/roteka-launcher" - "two words" "" "-x" "*"
 check "ROTEKA.DAT is kept and arguments are passed on unchanged" eval 'started "$data" bin &&
-  [ "$(tail -n +3 "$work/out")" = "$(printf "<two words>\n<>\n<-x>\n<*>")" ] && [ "$(cat "$data/ROTEKA.DAT")" = "$(printf "5,4800,N,8,1:10\r")" ]'
+  [ "$(tail -n +3 "$work/out")" = "$(printf "<two words>\n<>\n<-x>\n<*>")" ] &&
+  [ "$(cat "$data/ROTEKA.DAT")" = "$(printf "5,4800,N,8,1:10\r")" ]'
 launch ../bin/roteka-launcher -
 check "started by a relative path, it starts the roteka beside it" started "$data" bin
-(cd "$work/cwd" && env -i HOME="$home" PATH="$work/bin:$work/path:/usr/bin:/bin" roteka-launcher) >"$work/out" 2>"$work/err"
+(cd "$work/cwd" && env -i HOME="$home" PATH="$work/bin:$work/path:/usr/bin:/bin" roteka-launcher) \
+  >"$work/out" 2>"$work/err"
 check "started by name through PATH, it starts the roteka beside it" started "$data" bin
 launch "$work/lonely/roteka-launcher" "$work/other"
 check "with no roteka beside it, it starts the one on PATH" started "$work/other/roteka" path
 : >"$work/a-file"
-check "a data directory that cannot be made is reported and nothing started" eval '! launch "$work/bin/roteka-launcher" "$work/a-file" &&
-  [ ! -s "$work/out" ] && grep -q "roteka-launcher: " "$work/err"'
+check "a data directory that cannot be made is reported and nothing started" \
+  eval '! launch "$work/bin/roteka-launcher" "$work/a-file" && [ ! -s "$work/out" ] &&
+  grep -q "roteka-launcher: " "$work/err"'
 
 [ "$failures" -eq 0 ] && echo "all checks passed" || { echo "$failures check(s) failed"; exit 1; }

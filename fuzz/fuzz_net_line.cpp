@@ -1,6 +1,5 @@
-// The network command line, whatever the bytes: no more commands than characters; only the last
-// may end the line (invalid, unavailable, quit); the others have exactly their arguments; set_pos
-// takes only finite positions in range; every reply ends in a line end.
+// Any network line: only its last command ends the line, the others have their arguments, set_pos
+// only finite positions in range, every reply a line end.
 #include "Check.h"
 #include "rules/NetCommands.h"
 

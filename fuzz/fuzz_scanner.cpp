@@ -1,7 +1,6 @@
-// The reply scanner fed one character at a time, as the receive handler feeds it, against an
-// independent reading of the stream: a reply is "AZ=" and three digits, taken exactly when its last
-// digit arrives, with its value (360 and more less 360); nothing else is taken, and the buffer
-// never holds more than one reply's worth of characters.
+// The reply scanner fed a character at a time against a reading of its own: "AZ=" and three digits
+// taken at the last digit (360 and more less 360), nothing else, the buffer at most five
+// characters.
 #include "Check.h"
 #include "rules/ReplyScanner.h"
 

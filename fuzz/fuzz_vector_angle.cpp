@@ -1,6 +1,5 @@
-// The direction of a vector: for finite components in [0, 2π) and the arc tangent of y over x
-// moved into that range (within 1e-9); the zero vector and any NaN give 0; one infinite component
-// gives the direction of that axis' limit; two infinite components give none.
+// A vector's direction: the arc tangent moved into [0, 2π); 0 for the zero vector and NaN; none for
+// two infinite components.
 #include "Check.h"
 #include "rules/Bearing.h"
 

@@ -114,9 +114,8 @@ private slots:
         QVERIFY2(printed.contains(FETCHED(QByteArray, printed)), printed);
     }
 
-    // On the simulator, a logger turns the antenna and gets its status, an SDR program stops it
-    // and asks where it points, a network client turns it; each write and read to the controller
-    // is a time-stamped line added to the trace. A trace that cannot be written is said on stderr.
+    // On the simulator: turns over UDP and TCP, the logger's status and answer, every byte in the
+    // trace; a trace that cannot be written is said on stderr.
     void servicesAndTrace() {
         TestDirectory dir;
         Simulator sim(dir, 9, {"--speed", "150", "--moving-interval", "20", "--start", "100"});
@@ -173,9 +172,8 @@ private slots:
         QVERIFY(refused.waitForFinished(5000));
     }
 
-    // On the simulator: the first report shows; a preset registered through the map's menu
-    // sends nothing; a click east turns the antenna until the azimuth and both pointers show
-    // east; after a restart Ctrl+1 turns to the preset.
+    // On the simulator: a preset registered through the map's menu sends nothing, a click east
+    // turns the antenna and both pointers there; after a restart Ctrl+1 turns to the preset.
     void mapClickAndPresetOverARestart() {
         TestDirectory dir;
         Simulator sim(dir, 6, {"--speed", "90", "--moving-interval", "50", "--start", "300"});

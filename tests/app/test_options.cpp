@@ -25,9 +25,8 @@ QString described(const Options& o) {
 class OptionsTest : public QObject {
     Q_OBJECT
 private slots:
-    // The command line's options, then the file's for what it left unset; a bad command line
-    // exits with 2; a bad value or an unknown key in the file is a problem naming the file and
-    // the key; other groups (the presets) are no keys of the options.
+    // The command line first, then the file; a bad value or unknown key in the file names the file
+    // and the key; the presets group is no options'.
     void options_data() {
         const QStringList none;
         const QString read = "listen=127.0.0.1:4533 n1mm=127.0.0.1:12040 pst=0.0.0.0:12000 "

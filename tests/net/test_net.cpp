@@ -96,10 +96,8 @@ private slots:
                  FETCHED(std::optional<int>, way));
     }
 
-    // Two clients, offset 10: a bearing goes out as a go-to and reads back less the offset; turns,
-    // a stop and a quit reach the controller, the other client is served on; bad input or a
-    // bearing without a target is refused, nothing sent; with the port closed a command answers
-    // the I/O error.
+    // Two clients, offset 10: commands reach the controller, bad input is refused with nothing
+    // sent, a closed port answers the I/O error.
     void served() {
         Served w;
         w.control.setOffsetField("10");

@@ -41,9 +41,8 @@ QList<QByteArray> received(QUdpSocket& socket, int count, int ms = 3000) {
     return got;
 }
 
-// Responsibilities: the control on the fake port, a report of 146 taken, with an N1MM listener
-// (status to a socket of the test's) and a PstRotator listener (answers at its port + 1) on free
-// loopback ports, and a socket to send from.
+// Responsibilities: the control on the fake port (146 reported) with both listeners on free
+// loopback ports, the status and answer sockets, a sender.
 struct Listened : FakeStation {
     Listened(std::optional<QString> name = std::nullopt)
         : n1mm(requests, std::move(name), (status.bind(Local, 0), status.localPort())) {

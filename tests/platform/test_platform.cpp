@@ -40,9 +40,8 @@ QString shown(const PtyStation& s) {
 class PlatformTest : public QObject {
     Q_OBJECT
 private slots:
-    // Port number to its device, and a table's device back (0: none). An alias wins, also past the
-    // table; one pointing nowhere still names its port, so that opening it fails rather than reach
-    // another device; a file is no alias.
+    // Port number to device and back (0: none): an alias wins; one pointing nowhere still names its
+    // port, so opening fails; a file is no alias.
     void portTable_data() {
         // clang-format off
         table<int, QString>({"number", "device"}, {

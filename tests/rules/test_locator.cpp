@@ -53,9 +53,7 @@ private slots:
         QCOMPARE(centre ? wrong + stationText(*centre) : wrong, FETCHED(QString, centre));
     }
 
-    // Published pairs, measured on other spheres, hold to 0.5 degree and 1 %: the Aviation
-    // Formulary's LAX-JFK; Wikipedia's "Great-circle navigation" Valparaiso-Shanghai; NavList's
-    // Barrie Hudson challenge (Nov 2002) for Valparaiso-San Francisco.
+    // Published city pairs (computed on other spheres) hold to 0.5 degree and 1 %.
     void greatCircles_data() {
         const GeoPoint lax{33.95, -118.4}, jfk{40 + 38 / 60., -73 - 47 / 60.}, london{51.5, -0.13};
         const GeoPoint valparaiso{-33, -71.6}, shanghai{31.4, 121.8};

@@ -47,9 +47,7 @@ struct FakePointerPosition : PointerPosition {
     bool failRect = false;
 };
 
-// An in-memory serial port: records what is written, delivers what the test feeds. Only the
-// port numbers in openablePorts open; writes fail while failWrites is set, line settings while
-// refuseLineSettings is.
+// An in-memory serial port: records what is written, delivers what the test feeds; fails as told.
 class FakeSerialPort : public SerialPort {
     Q_OBJECT
 public:

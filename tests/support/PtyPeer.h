@@ -13,9 +13,8 @@
 
 namespace roteka::test {
 
-// Responsibilities: a temporary directory made the current working directory for the test's
-// lifetime, with the port alias directory inside it (XDG_CONFIG_HOME points there) and the
-// per-user data directory (XDG_DATA_HOME).
+// Responsibilities: a temporary current directory holding the port aliases and the per-user data
+// for the test's lifetime.
 class TestDirectory {
 public:
     TestDirectory();
@@ -31,10 +30,8 @@ private:
     QByteArray previousConfig_;
 };
 
-// Responsibilities: one pseudo-terminal pair opened raw, both ends non-blocking, optionally bound
-// as COM<n> in a port alias directory (the link is removed again). The master end is the
-// controller's: plain reads and writes on either end, and reads that keep the Qt event loop
-// running while they wait.
+// Responsibilities: a raw, non-blocking pseudo-terminal pair, optionally bound as COM<n>; the
+// master end is the controller's, its reads keep the event loop running.
 class PtyPeer {
 public:
     PtyPeer();

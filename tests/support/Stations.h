@@ -26,11 +26,9 @@ namespace roteka::test {
 
 inline const QByteArray UsualSettings = "3,9600,N,8,1:0\r\n";
 
-// Responsibilities: the rotator's control on the fake platform in a test directory whose settings
-// file holds the given content (port 3, which the fake port opens, by default), or no file at all
-// (NoFile) or a directory in its place (DirectoryInstead); started at once unless asked not to, so
-// that the test can prepare the platform first. With a window, the window follows the control
-// from before the start.
+// Responsibilities: the rotator's control on the fake platform in a test directory with the given
+// settings file (port 3 by default), none, or a directory in its place; started unless asked not
+// to.
 struct FakeStation {
     enum Start { StartNow, StartLater };
     static inline const QByteArray NoFile = "<none>";
@@ -90,9 +88,8 @@ struct BoundController {
     std::unique_ptr<PtyPeer> controller;
 };
 
-// Responsibilities: the program started on the real serial service, its settings file naming
-// COM<n> (bound to the controller's pseudo-terminal) or holding the given content. The program
-// goes before the controller and the directory.
+// Responsibilities: the program on the real serial service, its settings naming COM<n> bound to the
+// controller's pseudo-terminal (or the given content).
 struct PtyStation : BoundController, RealWindow {
     explicit PtyStation(int portNumber, const QByteArray& settingsFile = {})
         : BoundController(portNumber) {

@@ -77,9 +77,8 @@ private slots:
                  "M010\r\nM019\r\nA\r\nPort = True|切断|90|90|設定角度 ＝|");
     }
 
-    // The map's menu opens on a right click, sending nothing, and on the menu key or Shift+F10 for
-    // the commanded angle's bearing. Registering needs a name and offers the clicked bearing;
-    // deleting takes the preset away.
+    // The map's menu on a right click (nothing sent), the menu key and Shift+F10; registering and
+    // deleting a preset.
     void menu() {
         Shown w;
         QVERIFY(QTest::qWaitForWindowActive(&w.window));

@@ -199,9 +199,8 @@ private slots:
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
     }
 
-    // A click on the map, the commanded angle 7 and a reply begun: the angle and command, the
-    // status and connect caption, the receive buffer. The port may be closed, the box's rectangle
-    // none or 50 px away. An angle left at 7 means the click changed nothing.
+    // A click on the map (angle 7 before, a reply begun): the angle and command, the status, the
+    // receive buffer; 7 left means nothing changed.
     void click_data() {
         const QPoint up(102, 2), ne(152, 52);
         // clang-format off
@@ -244,9 +243,7 @@ private slots:
         QCOMPARE(w.link.receiveBuffer(), angle == "7" ? "AZ=1" : "");
     }
 
-    // The pointers on a grey map as golden/pointers/ shows them (left what a repaint shows, right
-    // the box now): blue the azimuth, green the target, orange the target less the offset. A
-    // window shown anew shows what a repaint shows.
+    // The pointers on a grey map as golden/pointers/ has them: left a repaint, right the box now.
     void pointers_data() {
         const QByteArray twice = "AZ=045\r\nAZ=200\r\n";
         // clang-format off
@@ -288,9 +285,7 @@ private slots:
         QCOMPARE(w.map()->screenImage(), w.map()->persistentImage());
     }
 
-    // Long random runs of shapes and clears on the map box leave exactly the pixels plain painting
-    // gives (a clear puts the whole picture back), with any shape, pen and colour, some not kept as
-    // pixels (translucent, finer than 8 bits).
+    // Long random runs of shapes and clears on the map box leave the pixels plain painting gives.
     void drawingMatchesPlainPainting() {
         QImage picture(200, 200, QImage::Format_RGB32);
         for (int y = 0; y < 200; ++y)

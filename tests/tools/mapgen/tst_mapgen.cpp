@@ -46,9 +46,8 @@ class TestMapgen : public QObject {
     Q_OBJECT
 
 private slots:
-    // A small island drawn at its great-circle bearing and distance (on a sphere of 6371 km) from
-    // the station, over the date line, near the rim, on a regional map; the range rings; the
-    // legend. Station lat, lon; island lat, lon; bearing (deg), distance, map range, rings (km).
+    // An island at its bearing and distance from the station, the rings and the legend. Geometry:
+    // station lat, lon; island lat, lon; bearing, distance, map range, rings (km).
     void placesAtTheirBearingAndDistance_data() {
         const double A = kAntipodeDistanceKm;
         // clang-format off
@@ -85,9 +84,8 @@ private slots:
                  u"%1km/ring|R=%2km|"_s.arg(g[7]).arg(qRound(g[6])) + FETCHED(QString, position));
     }
 
-    // Arguments (OUT: a map made before, which a failed run leaves; data(): land whose "land"
-    // object is that geometry, with those arcs), the exit code and what the tool says, and the PNG
-    // it writes: its size (0: the old one stays) and the station it records.
+    // Arguments (OUT: an older map a failed run leaves), exit code and words, and the PNG's size
+    // (0: the old one stays) and recorded station.
     void runsLikeAnOperator_data() {
         const auto data = [this](const QByteArray& geometry,
                                  const QByteArray& arcs = "[[0,0],[1,1]]") {
@@ -141,9 +139,8 @@ private slots:
         QCOMPARE(QImage(ROTEKA_BUILTIN_MAP).size(), QSize(200, 200));
     }
 
-    // The coastlines are found from where the program is, whatever the current directory: in data/
-    // beside it (Windows, the build tree) or in ../share/roteka/ (an installation), the place an
-    // error names.
+    // The coastlines are found beside the program (data/) or in ../share/roteka/, whatever the
+    // current directory.
     void findsItsCoastlines_data() {
         // clang-format off
         table<QString, QString>({"land", "said"}, {

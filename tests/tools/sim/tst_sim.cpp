@@ -163,9 +163,8 @@ private slots:
         QVERIFY(!fs::exists(fs::symlink_status(link)));
     }
 
-    // Back to back, a report follows the one before as soon as that has taken its time on the
-    // line (80 bits), never sooner. The log of what went out lists, in order, every reply the line
-    // carried (the simulator drops what piles up unread, so the line may have lost some).
+    // Back to back, a report follows the last once its 80 bits have left, never sooner; the log of
+    // what went out lists each reply the line carried, in order.
     void backToBackAtTheLinePace_data() {
         table<int>({"baud"},
                    {{"9600 baud, 120 a second", 9600}, {"115200 baud, 1440 a second", 115200}});

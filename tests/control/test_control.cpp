@@ -1,5 +1,4 @@
-// The rotator's control on the fake platform: start-up and the settings file, the buttons, the
-// controller's reports, the link on its own, other programs' requests.
+// The rotator's control on the fake platform.
 #include "LogRecorder.h"
 #include "Stations.h"
 
@@ -22,22 +21,24 @@ const QString Chosen = "ポート変更が完了しました。\r\n\r\n"
                        "\u3000ポートが有効「ﾎﾟｰﾄ = True」となった場合であっても、"
                        "一度プログラムを再起動後に使用してください。";
 
-// The operator's actions by key: L turn left, S stop, R turn right, > step right, < step left,
-// F the free command, T the connect button.
-void press(OperatorControl& c, const QString& keys, const QString& typed = {}) {
+// Keys: L turn left, S stop, R turn right, > and < steps, F a typed command, T connect.
+void press(OperatorControl& c, const QString& keys) {
     for (const QChar k : keys)
         k == 'L'   ? c.turnLeft()
         : k == 'S' ? c.stop()
         : k == 'R' ? c.turnRight()
         : k == '>' ? c.stepRight()
         : k == '<' ? c.stepLeft()
-        : k == 'F' ? c.sendCommand(typed)
+        : k == 'F' ? c.sendCommand(" m090 方位 ")
                    : c.toggleConnection();
 }
 
-// The settings page's fields as one settings line.
-QString fields(const OperatorControl& c) {
-    return c.portNumberField() + ',' + c.lineSettingsField() + ':' + c.offsetField();
+// The port's number and line settings, then the page's fields.
+QString setup(const FakeStation& s) {
+    const OperatorControl& c = s.control;
+    return QString::number(s.platform.serial.portNumber()) + ' ' +
+           s.platform.serial.lineSettings() + ' ' + c.portNumberField() + ',' +
+           c.lineSettingsField() + ':' + c.offsetField();
 }
 
 } // namespace
@@ -45,279 +46,170 @@ QString fields(const OperatorControl& c) {
 class ControlTest : public QObject {
     Q_OBJECT
 private slots:
-    // What a settings file sets up (the port's number and line settings, the page's fields),
-    // whether the port opened (a turn to 90 degrees then sends its go-to, the offset added), what
-    // start-up says, and the file afterwards (as it was, or written in the current form).
+    // Start-up from a settings file, the device list failing: setup, messages, page, file after.
     void startUp_data() {
-        const QString u = "9600,N,8,1";
-        const QStringList none, failed{FailureReport}, legacy{Legacy};
+        const QString u = " 9600,N,8,1 3,9600,N,8,1:";
+        const QStringList none, failed{FailureReport};
         // clang-format off
-        table<QByteArray, int, QString, QString, QStringList, QByteArray>(
-            {"file", "port", "line", "fields", "said", "fileAfter"}, {
-            {"current", "3,9600,N,8,1:5\r\n", 3, u, "3,9600,N,8,1:5", none, "3,9600,N,8,1:5\r\n"},
-            {"LF alone", "3,9600,N,8,1:5\n", 3, u, "3,9600,N,8,1:5", none, "3,9600,N,8,1:5\n"},
-            {"absent port", "12,4800,E,7,2:5\r\n", 12, "4800,E,7,2", "12,4800,E,7,2:5", failed, "12,4800,E,7,2:5\r\n"},
-            {"empty fields", ",:\r\n", 3, u, "3,9600,N,8,1:", none, ",:\r\n"},
-            {"older form", "3,9600,N,8,1:x;オフ\rmore\r\n", 3, u, "3,9600,N,8,1:オフ", legacy, "3,9600,N,8,1:オフ\r\n"},
-            {"older, no offset", "3,9600,N,8,1:;\r\n", 3, u, "3,9600,N,8,1:0", legacy, UsualSettings},
-            {"older, no colon", "3,9600,N,8,1;0\r\n", 1, u, "3,9600,N,8,1:0", failed, "3,9600,N,8,1;0\r\n"},
-            {"bad parity", "3,9600,X,8,1:0\r\n", 3, u, "3,9600,X,8,1:0", failed, "3,9600,X,8,1:0\r\n"},
-            {"past 16 bits", "40000,9600,N,8,1:0\r\n", 1, u, "40000,9600,N,8,1:0", failed, "40000,9600,N,8,1:0\r\n"},
-            {"empty file", "", 1, u, "3,9600,N,8,1:0", failed, ""},
-            {"no file", FakeStation::NoFile, 1, u, "3,9600,N,8,1:0", {Provisional, FailureReport}, UsualSettings},
-            {"a directory", FakeStation::DirectoryInstead, 1, u, "3,9600,N,8,1:0", failed, ""},
+        table<QByteArray, QString, QStringList, int, QByteArray>({"file", "setup", "said", "page", "after"}, {
+            {"LF alone", "3,9600,N,8,1:5\n", "3" + u + "5", none, 0, "3,9600,N,8,1:5\n"},
+            {"absent port", "12,4800,E,7,2:5\r\n", "12 4800,E,7,2 12,4800,E,7,2:5", failed, 0, "12,4800,E,7,2:5\r\n"},
+            {"empty fields", ",:\r\n", "3" + u, none, 0, ",:\r\n"},
+            {"older", "3,9600,N,8,1:x;オフ\rmore\r\n", "3" + u + "オフ", {Legacy}, 0, "3,9600,N,8,1:オフ\r\n"},
+            {"older, no offset", "3,9600,N,8,1:;\r\n", "3" + u + "0", {Legacy}, 0, UsualSettings},
+            {"empty file", "", "1" + u + "0", failed, 0, ""},
+            {"no file", FakeStation::NoFile, "1" + u + "0", {Provisional, FailureReport}, 1, UsualSettings},
+            {"a directory", FakeStation::DirectoryInstead, "1" + u + "0", failed, -1, ""},
         });
         // clang-format on
     }
     void startUp() {
-        QFETCH(QByteArray, file);
-        QFETCH(QByteArray, fileAfter);
-        FakeStation s(file, FakeStation::StartLater);
-        int chosen = -1;
-        connect(&s.control, &OperatorControl::pageChosen, this, [&](auto p) { chosen = p; });
+        FakeStation s(FETCHED(QByteArray, file), FakeStation::StartLater);
+        s.platform.devices.fail = true;
+        int page = -1;
+        connect(&s.control, &OperatorControl::pageChosen, this, [&](auto p) { page = p; });
         LogRecorder log;
         s.control.startUp();
-        QCOMPARE(s.platform.serial.portNumber(), FETCHED(int, port));
-        QCOMPARE(s.platform.serial.lineSettings(), FETCHED(QString, line));
-        QCOMPARE(fields(s.control), FETCHED(QString, fields));
+        QCOMPARE(setup(s), FETCHED(QString, setup));
         const bool open = !s.platform.messages.shown.contains(FailureReport);
         QCOMPARE(state(s), open ? "Port = True|切断|000||初期化中|" : "|接続|000||初期化中|");
         QCOMPARE(s.platform.messages.shown, FETCHED(QStringList, said));
-        // The settings page for a file written anew; none chosen when even that failed.
-        QCOMPARE(chosen, file == FakeStation::NoFile             ? 1
-                         : file == FakeStation::DirectoryInstead ? -1
-                                                                 : 0);
-        QCOMPARE(s.dir.readFile(Name), fileAfter);
+        QCOMPARE(page, FETCHED(int, page));
+        QCOMPARE(s.dir.readFile(Name), FETCHED(QByteArray, after));
+        QCOMPARE(log.lines[0], "roteka.serial: listing the serial devices: device query failed");
         QCOMPARE(log.containing("roteka.control: start-up failed: ").size(), int(!open));
     }
 
-    // The fields as typed, registered with ports 3, 4 and 12 opening: the port's setup, whether it
-    // opened, the file, and the message (with the reason when the file could not be written: a
-    // full disk, a directory in its place).
+    // Registering the fields (ports 3 and 12 open; the file kept when the disk is full).
     void registration_data() {
-        const QString u = "9600,N,8,1";
+        const QString u = " 9600,N,8,1 ";
         // clang-format off
-        table<QString, QString, int, QString, bool, QByteArray>({"typed", "obstacle", "port", "line", "open", "file"}, {
-            {"empty offset is 0", "3,9600,N,8,1:", "", 3, u, true, "3,9600,N,8,1:0\r\n"},
-            {"letters", "COM3,9600,N,8,1:0", "", 3, u, true, "COM3,9600,N,8,1:0\r\n"},
-            {"bad parity", "3,9600,Q,8,1:5", "", 3, u, true, "3,9600,Q,8,1:5\r\n"},
-            {"2.5 is 2", "2.5,9600,N,8,1:0", "", 2, u, false, "2.5,9600,N,8,1:0\r\n"},
-            {"3.5 is 4", "3.5,4800,E,7,2:-5", "", 4, "4800,E,7,2", true, "3.5,4800,E,7,2:-5\r\n"},
-            {"disk full", "12,9600,N,8,1:0", "full", 12, u, true, UsualSettings},
-            {"directory", "12,9600,N,8,1:0", "directory", 12, u, true, ""},
+        table<QString, bool, QString, QString>({"typed", "full", "setup", "status"}, {
+            {"2.5 is 2, offset 0", "2.5,4800,E,7,2:", false, "2 4800,E,7,2 2.5,4800,E,7,2:0", "False|接続"},
+            {"disk full", "12,9600,N,8,1:0", true, "12" + u + "12,9600,N,8,1:0", "True|切断"},
         });
         // clang-format on
     }
     void registration() {
-        QFETCH(QString, typed);
-        QFETCH(QString, obstacle);
-        QFETCH(bool, open);
         FakeStation s;
-        s.platform.serial.openablePorts = {3, 4, 12};
-        const auto f = splitSettingsLine(typed);
+        s.platform.serial.openablePorts = {3, 12};
+        const auto f = splitSettingsLine(FETCHED(QString, typed));
         s.control.setPortNumberField(f->portNumber);
         s.control.setLineSettingsField(f->lineSettings);
         s.control.setOffsetField(f->offset);
-        if (obstacle == "directory")
-            QVERIFY(QFile::remove(Name) && QDir().mkdir(Name));
+        const bool full = FETCHED(bool, full);
         std::optional<FileSizeLimit> limit;
-        if (obstacle == "full")
+        if (full)
             limit.emplace();
         LogRecorder log;
         s.control.registerSettings();
         limit.reset();
-        QCOMPARE(s.platform.serial.portNumber(), FETCHED(int, port));
-        QCOMPARE(s.platform.serial.lineSettings(), FETCHED(QString, line));
-        QCOMPARE(fields(s.control), f->offset.isEmpty() ? typed + '0' : typed);
-        QCOMPARE(state(s).section('|', 0, 1), open ? " ﾎﾟｰﾄ=True|切断" : " ﾎﾟｰﾄ=False|接続");
-        QCOMPARE(s.dir.readFile(Name), FETCHED(QByteArray, file));
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).size(),
-                 obstacle == "directory" ? 0 : 1);
-        const QStringList said = s.platform.messages.shown;
-        QCOMPARE(said.size(), 1);
-        QCOMPARE(said[0].startsWith(Registered), obstacle.isEmpty());
-        if (obstacle.isEmpty())
-            return;
-        // The system's reason follows on the next line, and the log names the file.
-        const QString head = "「ROTEKA.DAT」に書き込めませんでした。\r\n";
-        QVERIFY2(said[0].startsWith(head) && said[0].size() > head.size(), qPrintable(said[0]));
+        QCOMPARE(setup(s), FETCHED(QString, setup));
+        QCOMPARE(state(s).section('|', 0, 1), " ﾎﾟｰﾄ=" + FETCHED(QString, status));
+        QCOMPARE(s.dir.readFile(Name),
+                 full ? UsualSettings : setup(s).section(' ', 2).toUtf8() + "\r\n");
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).size(), 1);
+        const QString said = s.platform.messages.shown.join('#');
+        const QString head = "「ROTEKA.DAT」に書き込めませんでした。\r\n"; // then the reason
+        QCOMPARE(said.left(full ? head.size() : -1), full ? head : Registered);
+        QVERIFY2(!full || said.size() > head.size(), "the reason follows");
         QCOMPARE(log.containing("roteka.settings: registering the settings: ROTEKA.DAT: ").size(),
-                 1);
+                 int(full));
     }
 
-    // Empty names are left out; a choice fills the field, says so, and counts once registered; a
-    // failing listing lists nothing, says nothing and logs why.
+    // The device list without empty names; a choice fills the field and says so.
     void listAndPick() {
         FakeStation s(UsualSettings, FakeStation::StartLater);
-        s.platform.serial.openablePorts = {3, 12};
-        s.platform.devices.names = {"Communications Port (COM1)", "", "USB Serial Port (COM12)"};
-        QStringList listed;
-        connect(&s.control, &OperatorControl::portListFound, this,
-                [&](auto found) { listed = found; });
+        s.platform.devices.names = {"A (COM1)", "", "USB Serial Port (COM12)"};
+        QSignalSpy listed(&s.control, &OperatorControl::portListFound);
         s.control.startUp();
-        QCOMPARE(listed, QStringList({"Communications Port (COM1)", "USB Serial Port (COM12)"}));
-        s.control.choosePort(listed[0]);
-        QCOMPARE(s.control.portNumberField() + s.dir.readFile(Name), "1" + UsualSettings);
-        s.control.choosePort(listed[1]);
-        s.control.registerSettings();
-        QCOMPARE(s.dir.readFile(Name), "12,9600,N,8,1:0\r\n");
-        QCOMPARE(s.platform.messages.shown, QStringList({Chosen, Chosen, Registered}));
-        FakeStation failing(UsualSettings, FakeStation::StartLater);
-        failing.platform.devices.fail = true;
-        LogRecorder log;
-        failing.control.startUp();
-        QCOMPARE(state(failing) + failing.platform.messages.shown.join(""),
-                 "Port = True|切断|000||初期化中|");
-        QCOMPARE(log.lines,
-                 QStringList{"roteka.serial: listing the serial devices: device query failed"});
+        QCOMPARE(listed[0][0].toStringList(), QStringList({"A (COM1)", "USB Serial Port (COM12)"}));
+        s.control.choosePort("USB Serial Port (COM12)");
+        QCOMPARE(s.control.portNumberField() + s.dir.readFile(Name), "12" + UsualSettings);
+        QCOMPARE(s.platform.messages.shown, QStringList{Chosen});
     }
 
-    // Disconnect, then connect while another program holds the port: the status line tells the
-    // truth and the button offers what it offered; a later stop and connect work again.
-    void connectAndDisconnect() {
-        FakeStation s;
-        press(s.control, "T");
-        QCOMPARE(state(s), "Port を切断しました。False|接続|000||初期化中|");
-        s.platform.serial.openablePorts = {};
-        LogRecorder log;
-        press(s.control, "TT");
-        QCOMPARE(state(s), "Port = False|切断|000||初期化中|");
-        QCOMPARE(log.lines, QStringList{"roteka.serial: connecting: COM3: cannot open"});
-        s.platform.serial.openablePorts = {3};
-        press(s.control, "ST");
-        s.platform.serial.feed("AZ=042\r\n");
-        QCOMPARE(state(s), "Port = True|切断|42|42|設定角度 ＝|");
-    }
-
-    // After a report of 123, a turn to the bearing (-1: none) and a reply begun, the keys pressed
-    // on a port open or closed behind the control's back: the bytes sent, the status line and
-    // connect button, the commanded angle and the receive buffer.
-    void presses_data() {
-        const QString open = "Port = True|切断", closed = "port = False|接続",
-                      kept = "port = False|切断";
+    // Keys, bytes from the controller (A..., digits), a turn (@), the port closed behind the
+    // control's back, held by another program or free: the state, the bytes sent, any message.
+    void operation_data() {
+        const QString on = "Port = True|切断|", off = "port = False|接続|",
+                      kept = "port = False|切断|";
         // clang-format off
-        table<QString, int, QString, bool, QByteArray, QString>(
-            {"keys", "bearing", "typed", "closed", "sent", "after"}, {
-            {"stop takes the azimuth", "S", 200, "", false, "A\r\n", open + "|123|"},
-            {"steps left wrap at 0", "<<", 15, "", false, "M360\r\nM345\r\n", open + "|345|AZ=1"},
-            {"4 characters send nothing", ">", 9990, "", false, "", open + "|9645|AZ=1"},
-            {"step after turn left", "L>", -1, "", false, "L\r\nM199\r\n", open + "|199|"},
-            {"step after turn right", "R<", -1, "", false, "R\r\nM161\r\n", open + "|161|"},
-            {"typed go-to, angle kept", "LF>", -1, "M090", false, "L\r\nM090\r\nM199\r\n", open + "|199|"},
-            {"empty command", "F", -1, "", false, "\r\n", open + "|123|AZ=1"},
-            {"blanks, case, UTF-8 kept", "F", -1, " v 方位 ", false, " v 方位 \r\n", open + "|123|AZ=1"},
-            {"closed: turn left", "LL", 200, "", true, "", closed + "|184|"},
-            {"closed: stop", "SS", 200, "", true, "", closed + "|200|"},
-            {"closed: turn right", "RR", 200, "", true, "", kept + "|176|"},
-            {"closed: step right", ">>", 200, "", true, "", kept + "|200|AZ=1"},
-            {"closed: step left", "<<", 200, "", true, "", closed + "|200|AZ=1"},
-            {"closed: free command", "FF", 200, "V", true, "", closed + "|200|AZ=1"},
-            {"closed: step right, connect", ">T", 200, "", true, "", kept + "|200|AZ=1"},
+        table<QString, QString>({"steps", "after"}, {
+            {"first report after noise", "A\r\nAZ=000\r\n", on + "0|0|設定角度 ＝||"},
+            {"later reports", "L AZ=010\r\n R AZ=020\r\nAZ=030\r\n", on + "30|176|設定角度 ＝||L\r\nR\r\n"},
+            {"stop takes the azimuth", "AZ=123\r\n @200 S", on + "123|123|設定角度 ＝||M200\r\nA\r\n"},
+            {"stop before any report", "AZ=0 S 45\r\n", on + "000|000|初期化中||A\r\n"},
+            {"steps, typed", "LF>R<", on + "000|161|初期化中||L\r\n m090 方位 \r\nM199\r\nR\r\nM161\r\n"},
+            {"4 characters send nothing", "@9990 >", on + "000|9645|初期化中||"},
+            {"closed: turn left", "AZ=1 close L", off + "000|184|初期化中||"},
+            {"closed: stop", "@200 AZ=1 close S", off + "000|200|初期化中||M200\r\n"},
+            {"closed: step left", "@200 AZ=1 close <", off + "000|200|初期化中|AZ=1|M200\r\n"},
+            {"closed: typed", "AZ=1 close F", off + "000||初期化中|AZ=1|"},
+            {"closed: turn right, step, connect", "@200 close R>T", kept + "000|176|初期化中||M200\r\n"},
+            {"disconnect", "T", "Port を切断しました。False|接続|000||初期化中||"},
+            {"held port", "T hold TT", "Port = False|切断|000||初期化中||"},
+            {"stop, connect again", "T hold TT free ST AZ=042\r\n", on + "42|42|設定角度 ＝||"},
         });
         // clang-format on
     }
-    void presses() {
+    void operation() {
         FakeStation s;
-        s.platform.serial.feed("AZ=123\r\n");
-        if (const int bearing = FETCHED(int, bearing); bearing >= 0)
-            s.control.turnToBearing(bearing);
-        s.platform.serial.written.clear();
-        s.link.setReceiveBuffer("AZ=1");
-        if (FETCHED(bool, closed))
-            s.platform.serial.close();
-        press(s.control, FETCHED(QString, keys), FETCHED(QString, typed));
-        QCOMPARE(s.platform.serial.written, FETCHED(QByteArray, sent));
-        const QStringList shown = state(s).split('|');
-        QCOMPARE(QStringList({shown[0], shown[1], shown[3], shown[5]}).join('|'),
+        FakeSerialPort& port = s.platform.serial;
+        for (const QString& step : FETCHED(QString, steps).split(' ')) {
+            if (step[0] == 'A' || step[0].isDigit())
+                port.feed(step.toUtf8());
+            else if (step[0] == '@')
+                s.control.turnToBearing(step.mid(1).toInt());
+            else if (step == "close")
+                port.close();
+            else if (step == "hold" || step == "free")
+                port.openablePorts = step == "hold" ? QList<int>() : QList{3};
+            else
+                press(s.control, step);
+        }
+        QCOMPARE(state(s) + '|' + port.written + s.platform.messages.shown.join(""),
                  FETCHED(QString, after));
-        QCOMPARE(s.platform.messages.shown, QStringList());
     }
 
-    // A write that fails: the action carries on as on a closed line and logs what it was doing,
-    // the port and the reason.
-    void failedWritesAreLogged() {
+    // A failing write or open is carried on past and logged with the action, port and reason.
+    void failuresAreLogged() {
         FakeStation s;
         s.platform.serial.failWrites = true;
+        s.platform.serial.openablePorts = {};
         LogRecorder log;
-        press(s.control, "LS>F", "V");
+        press(s.control, "LS>F");
         QCOMPARE(s.control.turnToBearing(90), OperatorControl::Outcome::PortClosed);
-        QCOMPARE(log.lines,
-                 QStringList({"roteka.serial: turning left: COM3: write failed",
-                              "roteka.serial: stopping: COM3: write failed",
-                              "roteka.serial: stepping right: COM3: write failed",
-                              "roteka.serial: sending a command: COM3: write failed",
-                              "roteka.serial: turning to a bearing: COM3: write failed"}));
+        press(s.control, "TT");
+        QStringList expected;
+        for (const char* doing : {"turning left", "stopping", "stepping right", "sending a command",
+                                  "turning to a bearing"})
+            expected << u"roteka.serial: %1: COM3: write failed"_s.arg(doing);
+        expected << "roteka.serial: connecting: COM3: cannot open";
+        QCOMPARE(log.lines, expected);
     }
 
-    // The first report, whole or after noise, becomes the commanded angle, overwriting a command
-    // before it; later ones leave it, and one that changes nothing is no change; a command empties
-    // a half reply; a stop before any report commands "000", which a step counts as 0.
-    void reports() {
-        for (const auto& [bytes, azimuth] : {std::pair{"AZ=000\r\n", "0"}, {"A\r\nAZ=450", "90"}}) {
-            FakeStation s;
-            s.platform.serial.feed(bytes);
-            QCOMPARE(state(s), QStringLiteral("Port = True|切断|%1|%1|設定角度 ＝|").arg(azimuth));
-        }
-        FakeStation w;
-        press(w.control, "L");
-        w.platform.serial.feed("AZ=010\r\n");
-        QCOMPARE(commandedAngleText(w.control.commandedAngle()), "10");
-        press(w.control, "R");
-        QSignalSpy azimuths(&w.control, &OperatorControl::azimuthChanged);
-        w.platform.serial.feed("AZ=020\r\nAZ=020\r\nAZ=030\r\nAZ=0");
-        QCOMPARE(azimuths.size(), 2);
-        QCOMPARE(state(w), "Port = True|切断|30|176|設定角度 ＝|AZ=0");
-        press(w.control, "S");
-        w.platform.serial.feed("45\r\n");
-        QCOMPARE(state(w), "Port = True|切断|30|30|設定角度 ＝|");
-        QCOMPARE(w.platform.serial.written, "L\r\nR\r\nA\r\n");
-        FakeStation half;
-        half.platform.serial.feed("AZ=0");
-        press(half.control, "S>");
-        half.platform.serial.feed("45\r\n");
-        QCOMPARE(state(half), "Port = True|切断|000|15|初期化中|");
-        QCOMPARE(half.platform.serial.written, "A\r\nM015\r\n");
-        FakeStation stopped;
-        press(stopped.control, "S");
-        QCOMPARE(commandedAngleText(stopped.control.commandedAngle()), "000");
-    }
-
-    // The state other code reads is typed, read through properties, and announced only when it
-    // changes.
+    // Offset, status and azimuth are typed and announced only when they change.
     void typedState() {
         FakeStation s;
         QSignalSpy offset(&s.control, &OperatorControl::offsetChanged);
         QSignalSpy status(&s.control, &OperatorControl::statusLineChanged);
+        QSignalSpy azimuth(&s.control, &OperatorControl::azimuthChanged);
         for (const char* text : {"10", "10.0", "abc", "0", "", "-2.5x"})
             s.control.setOffsetField(text);
-        QCOMPARE(offset.size(), 4); // "10.0" is the same offset as "10", "" as "0"
+        s.platform.serial.feed("AZ=200\r\nAZ=200");
+        s.platform.serial.lose();
+        s.platform.serial.lose();
+        QCOMPARE(QList({offset.size(), status.size(), azimuth.size()}),
+                 QList<qsizetype>({4, 1, 1}));
         QCOMPARE(s.control.offset(), -2.5);
-        QVERIFY(s.control.offsetSet());
-        QCOMPARE(s.control.property("azimuth").value<std::optional<int>>(), std::nullopt);
-        s.platform.serial.feed("AZ=200");
         QCOMPARE(s.control.property("azimuth").value<std::optional<int>>(), std::optional(200));
-        s.platform.serial.lose();
-        s.platform.serial.lose();
-        QCOMPARE(status.size(), 1);
-        QCOMPARE(state(s), "port = False|接続|200|200|設定角度 ＝|");
     }
 
-    // The link alone: each report, then the end of what arrived together; the port number read as
-    // the settings text writes it; line settings the open port refuses leave those in force.
+    // Line settings the open port refuses leave the old ones in force.
     void link() {
         FakePlatform p;
         ControllerLink link(p.serial);
-        QStringList heard;
-        connect(&link, &ControllerLink::azimuthReported, this,
-                [&](int a) { heard << QString::number(a); });
-        connect(&link, &ControllerLink::arrivalScanned, this, [&] { heard << "|"; });
-        p.serial.feed("AZ=001AZ=7");
-        p.serial.feed("20\r\nAZ=999");
-        QCOMPARE(heard, QStringList({"1", "|", "360", "639", "|"}));
-        link.setPortNumber(" 2.5 ");
-        QCOMPARE(p.serial.portNumber(), 2);
-        for (const QString text : {"", "COM3", "32768", "0"})
-            QVERIFY_THROWS_EXCEPTION(PlatformError, link.setPortNumber(text));
         link.setPortNumber("3");
         link.open();
         p.serial.refuseLineSettings = true;
@@ -326,33 +218,32 @@ private slots:
         QVERIFY(p.serial.line() == LineSettings());
     }
 
-    // Other programs' requests: each with how it went; a burst of turns sends the first at once
-    // and then only the newest, no sooner than the interval after it; a stop drops a turn waiting.
+    // Other programs' requests: a burst of turns sends the first, then the newest an interval
+    // later; a stop drops a turn waiting.
     void remoteRequests() {
+        using Outcome = RemoteRequests::Outcome;
         FakeStation s;
+        auto& sent = s.platform.serial.written;
         s.platform.serial.feed("AZ=030");
         s.control.setOffsetField("40");
         QCOMPARE(s.requests.azimuthLessOffset(), std::optional(350.0));
-        QCOMPARE(s.requests.turnTo(10), RemoteRequests::Outcome::Done);
-        QCOMPARE(s.requests.turn(-1), RemoteRequests::Outcome::Done);
-        QCOMPARE(s.platform.serial.written, "M050\r\nL\r\n");
-        s.platform.serial.written.clear();
+        QCOMPARE(s.requests.turnTo(10), Outcome::Done);
+        s.requests.turn(-1);
         QElapsedTimer clock;
         clock.start();
         for (int bearing = 100; bearing < 200; ++bearing)
             s.requests.turnSoon(bearing);
-        QCOMPARE(s.platform.serial.written, "M140\r\n");
-        QVERIFY(waitFor([&] { return s.platform.serial.written.size() > 6; }, 1000));
+        QCOMPARE(sent, "M050\r\nL\r\nM140\r\n");
+        QVERIFY(waitFor([&] { return sent.size() > 15; }, 1000));
         QCOMPARE_GE(clock.elapsed(), RemoteRequests::MinTurnIntervalMs - 1);
-        QCOMPARE(s.platform.serial.written, "M140\r\nM239\r\n");
         s.requests.turnSoon(300);
-        QCOMPARE(s.requests.stop(), RemoteRequests::Outcome::Done);
+        QCOMPARE(s.requests.stop(), Outcome::Done);
         QTest::qWait(2 * RemoteRequests::MinTurnIntervalMs);
-        QCOMPARE(s.platform.serial.written, "M140\r\nM239\r\nA\r\n");
+        QCOMPARE(sent, "M050\r\nL\r\nM140\r\nM239\r\nA\r\n");
         s.platform.serial.close();
         QCOMPARE(s.requests.azimuthLessOffset(), std::nullopt);
-        QCOMPARE(s.requests.turnTo(10), RemoteRequests::Outcome::PortClosed);
-        QCOMPARE(s.requests.stop(), RemoteRequests::Outcome::PortClosed);
+        QCOMPARE(s.requests.turnTo(10), Outcome::PortClosed);
+        QCOMPARE(s.requests.stop(), Outcome::PortClosed);
     }
 };
 

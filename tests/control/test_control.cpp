@@ -76,7 +76,8 @@ private slots:
         QCOMPARE(s.platform.messages.shown, FETCHED(QStringList, said));
         QCOMPARE(page, FETCHED(int, page));
         QCOMPARE(s.dir.readFile(Name), FETCHED(QByteArray, after));
-        QCOMPARE(log.lines[0], "roteka.serial: listing the serial devices: device query failed");
+        QCOMPARE(log.lines.value(0),
+                 "roteka.serial: listing the serial devices: device query failed");
         QCOMPARE(log.containing("roteka.control: start-up failed: ").size(), int(!open));
     }
 
@@ -204,6 +205,7 @@ private slots:
                  QList<qsizetype>({4, 1, 1}));
         QCOMPARE(s.control.offset(), -2.5);
         QCOMPARE(s.control.property("azimuth").value<std::optional<int>>(), std::optional(200));
+        QCOMPARE(state(s), "port = False|接続|200|200|設定角度 ＝|"); // a lost port offers connect
     }
 
     // Line settings the open port refuses leave the old ones in force.

@@ -46,7 +46,6 @@ public:
     void write(const QByteArray& bytes) { writeAll(master_, bytes); }
     // Until at least count bytes have arrived at the master end or the time is up.
     QByteArray readUntil(qsizetype count, int timeoutMilliseconds);
-    QByteArray readFor(int milliseconds) { return readUntil(1 << 30, milliseconds); }
     // Both ends closed: the device goes away.
     void hangUp();
 
